@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test through CTest: once in a normal build and
+# once under AddressSanitizer + UndefinedBehaviorSanitizer. Fails if either run fails.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh || exit 1
+
+jobs=$(nproc 2>/dev/null || echo 2)
+status=0
+
+run_suite() {
+  local dir=$1; shift
+  echo "== configure $dir"
+  cmake -S . -B "$dir" -G Ninja "$@" || return 1
+  echo "== build $dir"
+  cmake --build "$dir" -j "$jobs" || return 1
+  echo "== test $dir"
+  QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300
+}
+
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DHARLUNE_SANITIZE=ON -DHARLUNE_BUILD_BENCH=OFF || status=1
+
+if [ $status -eq 0 ]; then echo "== all test runs passed"; else echo "== a test run FAILED"; fi
+exit $status

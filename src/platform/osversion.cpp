@@ -1,0 +1,7 @@
+#include "osversion.h"
+
+namespace platform {
+
+bool GetVersionEx(OsVersionInfo&) { return false; }
+
+} // namespace platform
