@@ -1,0 +1,87 @@
+#pragma once
+// What the stack classes need from the Bluetooth system underneath. One backend is chosen at
+// start-up; "sim" is the demo phone, "bluez" real phones. A backend's calls may block (they run
+// on stack threads, never on the GUI thread) and must be thread-safe.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "btstack/bttypes.h"
+
+namespace platform {
+class Registry;
+}
+namespace obex {
+class Transport;
+}
+
+namespace btstack {
+
+struct ServiceRecord {
+    std::string serviceName;
+    GUID serviceClass{};
+    int rfcommChannel = -1; // -1: none
+};
+
+// An open serial link. Destroying it drops the link; a backend must not call the gone
+// callback after that.
+class SerialLink {
+public:
+    virtual ~SerialLink() = default;
+    virtual int16_t ComPort() const = 0;
+    virtual std::string DevicePath() const = 0;
+};
+
+struct SerialOpenResult {
+    SPP_CLIENT_RETURN_CODE code = SPP_CLIENT_CONNECT_FAILED;
+    std::unique_ptr<SerialLink> link; // set when code is SPP_CLIENT_SUCCESS
+    std::string error;
+};
+
+struct DeviceEntry {
+    BdAddr address{};
+    std::string name;
+    DevClass devClass{};
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual std::string Name() const = 0;
+
+    // The known devices; also written as live values under
+    // HKEY_LOCAL_MACHINE\SOFTWARE\Tarvex\BTConfig\Devices by PublishDevices.
+    virtual std::vector<DeviceEntry> Devices() = 0;
+    // Device, name and class of a known device (for the state notification).
+    bool FindDevice(const BdAddr& address, DeviceEntry* entry);
+
+    // SDP search for records of a service class; false (with a reason) when the device could not
+    // be asked, true with possibly no records when it has none.
+    virtual bool SearchServices(const BdAddr& address, const GUID& serviceClass, std::vector<ServiceRecord>* records,
+                                std::string* error) = 0;
+
+    // Opens the serial link to the named serial service; registers its device as COM name.
+    // onGone is called (on any thread) when the far side goes away on its own.
+    virtual SerialOpenResult OpenSerial(const BdAddr& address, const std::string& serviceName,
+                                        std::function<void()> onGone) = 0;
+
+    // A byte stream to the OBEX server on the device's RFCOMM channel.
+    virtual std::unique_ptr<obex::Transport> OpenObex(const BdAddr& address, uint8_t channel, std::string* error) = 0;
+};
+
+// Writes Devices() into the registry as live values (key = "00:80:37:1a:2b:3c", Name, DevClass).
+void PublishDevices(Backend& backend, platform::Registry& registry);
+// "00:80:37:1a:2b:3c"
+std::string RegistryKeyName(const BdAddr& address);
+
+// "sim" or "bluez"; null with a reason for a backend that is unknown or not built.
+std::shared_ptr<Backend> CreateBackend(const std::string& name, std::string* error);
+// The backend the stack classes use from now on (objects take it at their first request and
+// keep it). Also publishes its devices into platform::Registry::Instance().
+void SetBackend(std::shared_ptr<Backend> backend);
+// The chosen backend; when none was set, the sim backend with default options is created.
+std::shared_ptr<Backend> CurrentBackend();
+
+} // namespace btstack

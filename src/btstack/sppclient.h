@@ -1,0 +1,50 @@
+#pragma once
+// Serial-port-profile client: asks the stack for a serial link to a phone's serial service;
+// the link appears as a COM port (registered under HARDWARE\DEVICEMAP\SERIALCOMM), whose
+// number arrives with the connected-state notification. Thread and lifetime rules: btif.h.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "btstack/bttypes.h"
+
+namespace btstack {
+class NotifyQueue;
+class Backend;
+class SerialLink;
+}
+
+class CSppClient {
+public:
+    CSppClient();
+    // Stops notifications and drops a link that is still up, without a notification.
+    virtual ~CSppClient();
+    CSppClient(const CSppClient&) = delete;
+    CSppClient& operator=(const CSppClient&) = delete;
+
+    // SPP_CLIENT_SUCCESS: the request was accepted and OnSppStateChange follows (connected,
+    // or disconnected when the link failed after all). 1: the device is unknown or has no
+    // serial service of that name. 2: this client is connected, or the phone's serial
+    // service is held by another client. Other codes: see SPP_CLIENT_RETURN_CODE.
+    SPP_CLIENT_RETURN_CODE CreateConnection(const BdAddr& address, const char* serviceName);
+    // Drops the link; OnSppStateChange(disconnected) follows. SPP_CLIENT_NOT_CONNECTED (and no
+    // notification) when there is none.
+    SPP_CLIENT_RETURN_CODE RemoveConnection();
+
+    // The connection-state notification. devClass and deviceName are informative (the device
+    // list's values); comPort is the COM port number of the link (also given on disconnect).
+    virtual void OnSppStateChange(const BdAddr& address, const DevClass& devClass,
+                                  const std::string& deviceName, int16_t comPort, int state);
+
+    void StopNotifications();
+
+private:
+    void linkGone(uint64_t generation);
+
+    std::shared_ptr<btstack::Backend> m_backend;
+    std::unique_ptr<btstack::NotifyQueue> m_queue;
+    std::mutex m_mutex; // guards the link fields: the phone can go away on a backend thread
+    std::unique_ptr<btstack::SerialLink> m_link;
+    uint64_t m_generation = 0;
+};
