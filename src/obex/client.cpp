@@ -1,0 +1,182 @@
+#include "obex/client.h"
+
+#include <algorithm>
+
+namespace obex {
+
+const char* ClientStatusName(ClientStatus status) {
+    switch (status) {
+    case ClientStatus::Ok: return "ok";
+    case ClientStatus::Refused: return "refused";
+    case ClientStatus::Dropped: return "peer dropped the connection";
+    case ClientStatus::Timeout: return "timed out";
+    case ClientStatus::Interrupted: return "interrupted";
+    case ClientStatus::TransportError: return "transport error";
+    case ClientStatus::ProtocolError: return "protocol error";
+    case ClientStatus::NotConnected: return "not connected";
+    }
+    return "?";
+}
+
+namespace {
+
+ClientStatus fromIo(IoStatus st) {
+    switch (st) {
+    case IoStatus::Ok: return ClientStatus::Ok;
+    case IoStatus::Closed: return ClientStatus::Dropped;
+    case IoStatus::Timeout: return ClientStatus::Timeout;
+    case IoStatus::Interrupted: return ClientStatus::Interrupted;
+    case IoStatus::Error: return ClientStatus::TransportError;
+    }
+    return ClientStatus::TransportError;
+}
+
+size_t wireSize(const std::vector<Header>& headers) {
+    size_t n = 0;
+    for (const Header& h : headers)
+        n += h.WireSize();
+    return n;
+}
+
+} // namespace
+
+ClientResult ClientSession::exchange(const Packet& request, bool isConnect) {
+    ClientResult result;
+    std::vector<uint8_t> bytes = Encode(request);
+    if (bytes.empty()) {
+        result.status = ClientStatus::ProtocolError;
+        result.error = "request too long to encode";
+        return result;
+    }
+    IoStatus st = m_transport.Send(bytes, m_timeoutMs, &result.error);
+    if (st != IoStatus::Ok) {
+        result.status = fromIo(st);
+        return result;
+    }
+    result.packetsSent = 1;
+    uint8_t buffer[4096];
+    for (;;) {
+        DecodeResult decoded = DecodeResponse(m_pending, isConnect);
+        if (decoded.status == DecodeStatus::Bad) {
+            result.status = ClientStatus::ProtocolError;
+            result.error = "malformed response: " + decoded.error;
+            return result;
+        }
+        if (decoded.status == DecodeStatus::Good) {
+            m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(decoded.consumed));
+            result.responseCode = decoded.packet.code;
+            result.headers = std::move(decoded.packet.headers);
+            if (isConnect && decoded.packet.hasConnectFields)
+                m_peerMax = decoded.packet.maxPacketLength;
+            return result;
+        }
+        size_t got = 0;
+        st = m_transport.Receive(buffer, m_timeoutMs, &got, &result.error);
+        if (st != IoStatus::Ok) {
+            result.status = fromIo(st);
+            if (st == IoStatus::Closed && !m_pending.empty())
+                result.error = "peer closed the connection in the middle of a response";
+            return result;
+        }
+        m_pending.insert(m_pending.end(), buffer, buffer + got);
+    }
+}
+
+ClientResult ClientSession::Connect(uint16_t ourMaxPacketLength, const std::vector<Header>& headers) {
+    Packet request;
+    request.code = kOpConnect;
+    request.hasConnectFields = true;
+    request.version = kObexVersion10;
+    request.flags = 0;
+    request.maxPacketLength = ourMaxPacketLength;
+    request.headers = headers;
+    m_pending.clear();
+    m_connectionId.clear();
+    ClientResult result = exchange(request, true);
+    if (!result.ok())
+        return result;
+    if (result.responseCode != kRespSuccess) {
+        result.status = ClientStatus::Refused;
+        result.error = "CONNECT refused: " + ResponseName(result.responseCode);
+        return result;
+    }
+    for (const Header& h : result.headers)
+        if (h.id == kHdrConnectionId)
+            m_connectionId = {h};
+    m_connected = true;
+    return result;
+}
+
+ClientResult ClientSession::Put(const std::vector<Header>& headers, std::span<const uint8_t> body, bool final) {
+    ClientResult result;
+    if (!m_connected) {
+        result.status = ClientStatus::NotConnected;
+        result.error = "no OBEX session";
+        return result;
+    }
+    std::vector<Header> first = m_connectionId;
+    for (const Header& h : headers)
+        if (h.id != kHdrBody && h.id != kHdrEndOfBody && h.id != kHdrConnectionId)
+            first.push_back(h);
+    const size_t idSize = wireSize(m_connectionId);
+    if (kPacketPrefix + wireSize(first) + kHeaderPrefix > m_peerMax) {
+        result.status = ClientStatus::ProtocolError;
+        result.error = "the headers do not fit the peer's maximum packet of " + std::to_string(m_peerMax) + " bytes";
+        return result;
+    }
+    size_t offset = 0;
+    bool firstPacket = true;
+    for (;;) {
+        Packet request;
+        request.headers = firstPacket ? first : m_connectionId;
+        const size_t used = kPacketPrefix + (firstPacket ? wireSize(first) : idSize) + kHeaderPrefix;
+        const size_t room = m_peerMax - used;
+        const size_t take = std::min(room, body.size() - offset);
+        const bool lastOfChunk = offset + take == body.size();
+        const bool endOfObject = final && lastOfChunk;
+        request.code = endOfObject ? kOpPutFinal : kOpPut;
+        request.headers.push_back(Header::Data(endOfObject ? kHdrEndOfBody : kHdrBody, body.subspan(offset, take)));
+        ClientResult step = exchange(request, false);
+        result.packetsSent += step.packetsSent;
+        result.responseCode = step.responseCode;
+        result.headers = std::move(step.headers);
+        if (!step.ok()) {
+            result.status = step.status;
+            result.error = step.error;
+            return result;
+        }
+        const bool expectedCode = endOfObject ? (step.responseCode == kRespSuccess || step.responseCode == kRespCreated)
+                                              : step.responseCode == kRespContinue;
+        if (!expectedCode) {
+            result.status = ClientStatus::Refused;
+            result.error = "PUT refused: " + ResponseName(step.responseCode);
+            return result;
+        }
+        offset += take;
+        firstPacket = false;
+        if (lastOfChunk)
+            return result;
+    }
+}
+
+ClientResult ClientSession::Disconnect(const std::vector<Header>& headers) {
+    ClientResult result;
+    if (!m_connected) {
+        result.status = ClientStatus::NotConnected;
+        result.error = "no OBEX session";
+        return result;
+    }
+    Packet request;
+    request.code = kOpDisconnect;
+    request.headers = m_connectionId;
+    request.headers.insert(request.headers.end(), headers.begin(), headers.end());
+    m_connected = false;
+    result = exchange(request, false);
+    if (result.ok() && result.responseCode != kRespSuccess) {
+        result.status = ClientStatus::Refused;
+        result.error = "DISCONNECT answered with " + ResponseName(result.responseCode);
+    }
+    return result;
+}
+
+} // namespace obex

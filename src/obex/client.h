@@ -1,0 +1,66 @@
+#pragma once
+// The client side of an OBEX session over a transport, one blocking request at a time. The
+// caller decides the threads; nothing here starts one.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "obex/codec.h"
+#include "obex/transport.h"
+
+namespace obex {
+
+enum class ClientStatus {
+    Ok,
+    Refused,      // the peer answered with a code other than the expected one
+    Dropped,      // the peer closed the connection
+    Timeout,
+    Interrupted,
+    TransportError,
+    ProtocolError, // a malformed response, or a request that cannot fit the peer's maximum
+    NotConnected,
+};
+
+struct ClientResult {
+    ClientStatus status = ClientStatus::Ok;
+    uint8_t responseCode = 0; // 0 when no response arrived
+    std::vector<Header> headers;
+    std::string error;
+    int packetsSent = 0;
+    bool ok() const { return status == ClientStatus::Ok; }
+};
+
+class ClientSession {
+public:
+    explicit ClientSession(Transport& transport) : m_transport(transport) {}
+
+    void SetResponseTimeout(int ms) { m_timeoutMs = ms; }
+
+    // CONNECT with OBEX 1.0 and our maximum packet length; on success the peer's maximum is
+    // kept (and its Connection Id, echoed in every later request).
+    ClientResult Connect(uint16_t ourMaxPacketLength, const std::vector<Header>& headers);
+    // One chunk of a PUT operation. The non-body headers go into the chunk's first packet; the
+    // body is split over as many packets as the peer's maximum needs. Every packet but the last
+    // of a final chunk expects Continue; that last one is PUT-final with End-of-Body and
+    // expects Success (Created is accepted too).
+    ClientResult Put(const std::vector<Header>& headers, std::span<const uint8_t> body, bool final);
+    ClientResult Disconnect(const std::vector<Header>& headers);
+
+    bool Connected() const { return m_connected; }
+    uint16_t PeerMaxPacketLength() const { return m_peerMax; }
+
+private:
+    ClientResult exchange(const Packet& request, bool isConnect);
+
+    Transport& m_transport;
+    int m_timeoutMs = 15000;
+    bool m_connected = false;
+    uint16_t m_peerMax = kMinPacketLength;
+    std::vector<Header> m_connectionId; // empty or one Connection Id header
+    std::vector<uint8_t> m_pending;     // bytes received beyond the last response
+};
+
+const char* ClientStatusName(ClientStatus status);
+
+} // namespace obex
