@@ -1,0 +1,147 @@
+#include "phonelink.h"
+
+#include <chrono>
+
+#include "messagesink.h"
+#include "platform/debuglog.h"
+#include "replyframer.h"
+
+namespace {
+
+constexpr uint32_t kReadChunk = 4095;
+
+// The transcript: control characters shown so a log line stays one line.
+void LogTraffic(const CComPort& port, char direction, std::string_view bytes) {
+    if (!platform::DebugLogEnabled())
+        return;
+    std::string line = port.DevicePath() + ' ' + direction + ' ';
+    for (unsigned char c : bytes) {
+        if (c == '\r')
+            line += "\\r";
+        else if (c == '\n')
+            line += "\\n";
+        else if (c < 0x20 || c == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            line += "\\x";
+            line += kHex[c >> 4];
+            line += kHex[c & 0x0F];
+        } else
+            line += static_cast<char>(c);
+    }
+    platform::DebugLog(line);
+}
+
+} // namespace
+
+CPhoneLink::CPhoneLink(uint16_t comPort, IMessageSink* messages) : m_messages(messages) {
+    if (!m_port.OpenPort(comPort))
+        OpenFailed();
+}
+
+CPhoneLink::CPhoneLink(DevicePath device, IMessageSink* messages) : m_messages(messages) {
+    if (!m_port.OpenDevice(device.path))
+        OpenFailed();
+}
+
+CPhoneLink::~CPhoneLink() {
+    ClearStorage("\"ME\"");
+    ClearStorage("\"SM\"");
+    m_melodies.clear();
+    m_port.ClosePort();
+}
+
+void CPhoneLink::OpenFailed() {
+    m_lastError = LinkError::Make(LinkErrorKind::PortNotOpen, "COM port open failed");
+    if (m_messages)
+        m_messages->ShowMessage("COM port open failed");
+}
+
+void CPhoneLink::SetTimeouts(int idleMs, int overallMs, int smsResultMs) {
+    m_idleMs = idleMs;
+    m_overallMs = overallMs;
+    m_smsResultMs = smsResultMs;
+    m_port.SetWriteLimit(idleMs > overallMs ? idleMs : overallMs);
+}
+
+bool CPhoneLink::Fail(LinkErrorKind kind, std::string text) {
+    m_lastError = LinkError::Make(kind, std::move(text));
+    return false;
+}
+
+bool CPhoneLink::Send(std::string_view bytes, std::string_view what) {
+    if (!m_port.IsOpen())
+        return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
+    if (m_port.LineLost())
+        return Fail(LinkErrorKind::ConnectionLost, "connection lost");
+    LogTraffic(m_port, '>', bytes);
+    if (!m_port.WriteAll(bytes.data(), static_cast<int>(bytes.size()))) {
+        if (m_port.LineLost())
+            return Fail(LinkErrorKind::ConnectionLost, "connection lost");
+        return Fail(LinkErrorKind::WriteFailed, "could not send " + std::string(what) + " to the phone");
+    }
+    return true;
+}
+
+bool CPhoneLink::Transact(std::string_view command) {
+    std::string reply;
+    return Transact(command, reply);
+}
+
+bool CPhoneLink::Transact(std::string_view command, std::string& reply) {
+    if (!m_port.IsOpen())
+        return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
+    std::string line(command);
+    line.push_back('\r');
+    if (!Send(line, "the command"))
+        return false;
+    reply.clear();
+    return Collect(command, Ending::FinalResult, m_idleMs, reply);
+}
+
+bool CPhoneLink::Collect(std::string_view command, Ending ending, int idleMs, std::string& reply) {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    const auto overallDeadline = start + std::chrono::milliseconds(m_overallMs);
+    auto idleDeadline = start + std::chrono::milliseconds(idleMs);
+    CReplyFramer framer(command, ending == Ending::Prompt);
+    char buffer[kReadChunk + 1];
+
+    auto done = [&] { return framer.FinalSeen() || (ending == Ending::Prompt && framer.PromptSeen()); };
+    while (true) {
+        uint32_t n = m_port.ReadAvailable(buffer, kReadChunk);
+        if (n > 0) {
+            std::string_view chunk(buffer, n);
+            LogTraffic(m_port, '<', chunk);
+            reply.append(chunk);
+            framer.Feed(chunk);
+            idleDeadline = Clock::now() + std::chrono::milliseconds(idleMs);
+            continue;
+        }
+        if (m_port.LineLost())
+            return Fail(LinkErrorKind::ConnectionLost, "connection lost");
+        // Complete only once the result is in and a read found nothing more behind it.
+        if (done())
+            break;
+        auto now = Clock::now();
+        auto deadline = idleDeadline < overallDeadline ? idleDeadline : overallDeadline;
+        if (now >= deadline)
+            return Fail(LinkErrorKind::NoAnswer, reply.empty() ? "no answer from the phone"
+                                                               : "no complete answer from the phone");
+        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+        if (m_port.WaitReadable(static_cast<int>(wait)) == CComPort::WaitResult::Hangup) {
+            // Drain what arrived before the hang-up so the transcript shows it.
+            while ((n = m_port.ReadAvailable(buffer, kReadChunk)) > 0) {
+                LogTraffic(m_port, '<', std::string_view(buffer, n));
+                reply.append(buffer, n);
+            }
+            return Fail(LinkErrorKind::ConnectionLost, "connection lost");
+        }
+    }
+    m_promptSeen = framer.PromptSeen();
+    if (framer.FinalSeen() && !framer.Succeeded()) {
+        m_lastError = ErrorFromFinalLine(framer.FinalLine());
+        return false;
+    }
+    m_lastError = {};
+    return true;
+}

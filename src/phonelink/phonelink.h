@@ -1,0 +1,139 @@
+#pragma once
+// The one object through which the program talks to the phone: it owns the serial port, the
+// in-memory copies of both phone books and of the user melodies, and offers one method per phone
+// operation. Every operation runs synchronously on the caller's thread and returns true only when
+// the phone accepted it; otherwise LastError() says why, in a sentence a window can show.
+//
+// The lists always equal what the phone holds as far as this link knows: a refused add appends
+// nothing, a refused modify or melody write leaves the record's old texts, a refused delete
+// removes nothing. Records are owned by the lists; a pointer into a list stays valid until the
+// record is deleted, its storage is read again or the link is destroyed.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "charset.h"
+#include "comport.h"
+#include "linkerror.h"
+#include "melodyentry.h"
+#include "phonebookentry.h"
+
+class IMessageSink;
+class IReadProgress;
+class IProgressSink;
+
+using PhonebookList = std::vector<std::unique_ptr<PhonebookEntry>>;
+using MelodyList = std::vector<std::unique_ptr<MelodyEntry>>;
+
+class CPhoneLink {
+public:
+    // Opens COM`comPort` (resolved through the serial name registry). A failed open sends
+    // "COM port open failed" to `messages` (when given); the object is usable either way and
+    // every operation then fails with LinkErrorKind::PortNotOpen.
+    explicit CPhoneLink(uint16_t comPort, IMessageSink* messages = nullptr);
+    // Opens a device path directly: a phone on a USB cable, a modem, a pty.
+    struct DevicePath {
+        std::string path;
+    };
+    explicit CPhoneLink(DevicePath device, IMessageSink* messages = nullptr);
+    virtual ~CPhoneLink();
+    CPhoneLink(const CPhoneLink&) = delete;
+    CPhoneLink& operator=(const CPhoneLink&) = delete;
+
+    bool IsOpen() const { return m_port.IsOpen(); }
+    const LinkError& LastError() const { return m_lastError; }
+    CComPort& Port() { return m_port; }
+
+    // Bounds of every wait for the phone: no byte for `idleMs`, or `overallMs` in all, ends an
+    // exchange as "no answer from the phone". The result of an SMS may take longer to come (the
+    // phone waits for the network): `smsResultMs` is its idle limit.
+    void SetTimeouts(int idleMs, int overallMs, int smsResultMs = 60000);
+
+    // Sends `command` and a carriage return and collects the reply (echo, information lines and
+    // the final result, as received) into `reply`. True only for a complete reply ending in OK.
+    // With the port not open, returns false and leaves `reply` untouched.
+    bool Transact(std::string_view command, std::string& reply);
+    bool Transact(std::string_view command);
+
+    // ---- phone book ------------------------------------------------------------------------
+    // The reading-progress dialog hands itself over right before ReadPhonebook; the link forgets
+    // it when the read returns, so a closed dialog is never called.
+    void SetProgressDialog(IReadProgress* progress) { m_progressDialog = progress; }
+
+    // Selects the character set, then reads the SIM and the phone memory. A storage the phone
+    // refuses (no SIM) is left empty with its reason in StorageError() and the other is still
+    // read; the result is true only when both were read. A lost connection stops the read.
+    bool ReadPhonebook();
+    // Reads one storage ("\"SM\"" or "\"ME\""; the unquoted names work too).
+    bool ReadStorage(const std::string& storage);
+    // Appends the "+CPBR:" lines of a listing to the storage's list. Lines that are not entries
+    // make no record.
+    void ParseEntries(std::string_view reply, const std::string& storage);
+    bool ClearStorage(const std::string& storage);
+
+    const PhonebookList& PhoneEntries() const { return m_phoneEntries; }
+    const PhonebookList& SimEntries() const { return m_simEntries; }
+    const PhonebookList& Entries(uint8_t storage) const;
+    const LinkError& StorageError(uint8_t storage) const;
+
+    // Writes `entry` (number, name and storage filled in) at the first free position; on success
+    // the list of its storage owns it, with the position the phone gave it. On failure it is
+    // dropped. New entries always go with type 129.
+    bool AddEntry(std::unique_ptr<PhonebookEntry> entry);
+    // Writes new texts for a listed record, keeping its position and type. The record takes the
+    // new texts only when the phone accepted them.
+    bool ModifyEntry(PhonebookEntry* entry, std::string_view number, std::string_view name);
+    // Erases a listed record on the phone; on success removes and deletes exactly that record.
+    bool DeleteEntry(PhonebookEntry* entry);
+
+    // ---- melodies --------------------------------------------------------------------------
+    // Reads the user melodies; the list is replaced, so reading again never doubles it.
+    bool ReadMelodies();
+    const MelodyList& Melodies() const { return m_melodies; }
+    // Writes new text for a listed melody; the record takes it only when the phone accepted.
+    bool WriteMelody(MelodyEntry* entry, std::string_view text);
+    bool PlayMelody(int level, int sound);
+    bool SetDefaultMelody(int sound);
+
+    // ---- SMS -------------------------------------------------------------------------------
+    // Encodes and sends one message (see smspdu.h for what is refused before sending). True when
+    // the phone answered +CMGS; LastMessageReference() then holds its reference.
+    bool SendSms(std::string_view text, std::string_view destination);
+    int LastMessageReference() const { return m_lastMessageReference; }
+
+    // The character set texts travel in, once negotiated.
+    Charset CurrentCharset() const { return m_charset; }
+
+private:
+    enum class Ending { FinalResult, Prompt };
+    bool Send(std::string_view bytes, std::string_view what);
+    bool Collect(std::string_view command, Ending ending, int idleMs, std::string& reply);
+    bool Fail(LinkErrorKind kind, std::string text);
+    void OpenFailed();
+
+    bool SelectCharset();
+    bool SelectStorage(uint8_t storage);
+    bool ReadStorageInto(uint8_t storage, IProgressSink* progress);
+    PhonebookList& MutableEntries(uint8_t storage);
+    bool EncodeText(std::string_view utf8, const char* what, std::string& out);
+    int FindNewPosition(std::string_view reply, const PhonebookEntry& entry);
+
+    IReadProgress* m_progressDialog = nullptr;
+    PhonebookList m_phoneEntries;
+    PhonebookList m_simEntries;
+    MelodyList m_melodies;
+    CComPort m_port;
+
+    IMessageSink* m_messages = nullptr;
+    LinkError m_lastError;
+    LinkError m_storageErrors[2];
+    Charset m_charset = Charset::Latin1;
+    bool m_charsetNegotiated = false;
+    int m_idleMs = 3000;
+    int m_overallMs = 120000;
+    int m_smsResultMs = 60000;
+    int m_lastMessageReference = -1;
+    bool m_promptSeen = false;
+};

@@ -1,0 +1,34 @@
+// SMS sending of CPhoneLink: AT+CMGS in PDU mode, a two-stage exchange.
+#include "atparse.h"
+#include "phonelink.h"
+#include "smspdu.h"
+
+bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
+    m_lastMessageReference = -1;
+    SmsPdu pdu;
+    if (!EncodeSmsSubmit(text, destination, pdu, m_lastError))
+        return false;
+    if (!m_port.IsOpen())
+        return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
+
+    std::string command = "AT+CMGS=" + std::to_string(pdu.tpduLength);
+    if (!Send(command + "\r", "the message command"))
+        return false;
+    std::string reply;
+    if (!Collect(command, Ending::Prompt, m_idleMs, reply))
+        return false;
+    if (!m_promptSeen)
+        return Fail(LinkErrorKind::BadReply, "the phone answered without asking for the message");
+
+    // Ctrl-Z ends the unit; no carriage return follows, the phone would take it as data.
+    if (!Send(pdu.hex + '\x1A', "the message"))
+        return false;
+    reply.clear();
+    if (!Collect({}, Ending::FinalResult, m_smsResultMs, reply))
+        return false;
+    auto reference = parseCmgsReference(reply);
+    if (!reference)
+        return Fail(LinkErrorKind::BadReply, "the phone did not confirm the message");
+    m_lastMessageReference = *reference;
+    return true;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// SMS-SUBMIT transfer units as hexadecimal text, the form AT+CMGS takes in PDU mode.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "linkerror.h"
+
+inline constexpr int kMaxGsmSeptets = 160;
+inline constexpr int kMaxUcs2Characters = 70;
+inline constexpr int kMaxDestinationDigits = 20;
+
+// The pairs of an even-length digit text exchanged: "0701" gives "7010".
+std::string SwapSemiOctets(std::string_view digits);
+
+// Septets packed least significant bit first, as upper-case hexadecimal: "Hello" gives
+// "C8329BFD06".
+std::string PackSeptets(const std::vector<uint8_t>& septets);
+std::vector<uint8_t> UnpackSeptets(std::string_view octets, size_t count);
+
+struct SmsDestination {
+    std::string digits;
+    int typeOfAddress = 0x81; // 0x91 when the number began with '+'
+};
+// Blanks are dropped and one leading '+' makes the number international; any other non-digit, an
+// empty number or more than 20 digits is refused with a reason.
+bool ParseSmsDestination(std::string_view text, SmsDestination& out, LinkError& error);
+
+struct SmsPdu {
+    std::string hex;     // the whole unit, service centre field first
+    int tpduLength = 0;  // what AT+CMGS announces: octets after the service centre field
+    bool ucs2 = false;   // data coding scheme 08 instead of 00
+};
+
+// The text goes in the GSM default alphabet when every character has a place in it (extension
+// characters take two septets), otherwise as UCS2. A text that needs more than one message is
+// refused, never cut.
+bool EncodeSmsSubmit(std::string_view utf8Text, std::string_view destination, SmsPdu& out,
+                     LinkError& error);
