@@ -150,8 +150,9 @@ uint32_t CComPort::ReadAvailable(char* buffer, uint32_t limit) {
     ssize_t n = ::read(m_handle, buffer, limit);
     if (n > 0)
         return static_cast<uint32_t>(n);
-    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
-        m_lineLost = true; // end of file or EIO: the far end is gone
+    // With VMIN and VTIME at 0 an empty queue reads as 0; a hung-up tty or pty reads as EIO.
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        m_lineLost = true;
     return 0;
 }
 
@@ -192,6 +193,13 @@ bool CComPort::WriteAll(const char* data, int length) {
     return true;
 }
 
+uint32_t CComPort::QueuedBytes() const {
+    int queued = 0;
+    if (!m_isOpen || ::ioctl(m_handle, FIONREAD, &queued) != 0 || queued < 0)
+        return 0;
+    return static_cast<uint32_t>(queued);
+}
+
 CComPort::WaitResult CComPort::WaitReadable(int timeoutMs) {
     if (!m_isOpen)
         return WaitResult::Hangup;
@@ -204,7 +212,7 @@ CComPort::WaitResult CComPort::WaitReadable(int timeoutMs) {
         return WaitResult::Timeout;
     if (r < 0 || (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
         // Bytes sent just before the hang-up are still readable; the caller drains them first.
-        if (pfd.revents & POLLIN)
+        if ((pfd.revents & POLLIN) && QueuedBytes() > 0)
             return WaitResult::Readable;
         m_lineLost = true;
         return WaitResult::Hangup;

@@ -27,6 +27,9 @@ public:
     // Everything or false: waits with poll() for room, up to the write limit.
     bool WriteAll(const char* data, int length);
 
+    // Bytes waiting in the input queue (FIONREAD).
+    uint32_t QueuedBytes() const;
+
     enum class WaitResult { Readable, Timeout, Hangup };
     // Sleeps in poll() until input arrives, the line hangs up or timeoutMs pass.
     WaitResult WaitReadable(int timeoutMs);
