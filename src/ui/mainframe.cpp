@@ -1,0 +1,450 @@
+#include "mainframe.h"
+
+#include "phonelink/phonelink.h"
+#include "ui/connectionfacts.h"
+#include "ui/doctemplate.h"
+#include "ui/ids.h"
+#include "ui/messages.h"
+#include "ui/placeholderview.h"
+#include "ui/resources.h"
+#include "ui/strings.h"
+#include "ui/vantreldoc.h"
+#include "ui/view.h"
+#include "ui/winapp.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+std::map<int, ui::ViewFactory>& registeredFactories() {
+    static std::map<int, ui::ViewFactory> factories;
+    return factories;
+}
+
+CMainFrame::PhonebookReader& phonebookReader() {
+    static CMainFrame::PhonebookReader reader;
+    return reader;
+}
+
+QString viewTitle(int viewId) {
+    switch (viewId) {
+    case ui::VIEW_PHONEBOOK: return QStringLiteral("Phone book");
+    case ui::VIEW_MELODIES: return QStringLiteral("User melodies");
+    case ui::VIEW_SMS: return QStringLiteral("Short message");
+    case ui::VIEW_PICTURES: return QStringLiteral("Pictures");
+    default: return QStringLiteral("View %1").arg(viewId);
+    }
+}
+
+// Restores the cursor however the scope is left.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+constexpr int kToolbarCommands[] = {ui::ID_SHOW_PHONEBOOK, ui::ID_SHOW_MELODIES, ui::ID_SHOW_SMS,
+                                    ui::ID_SHOW_PICTURES, ui::ID_UPLOAD_PICTURE};
+
+} // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_currentViewId(ui::VIEW_START) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(ui::Strings::Instance().Load(ui::AFX_IDS_APP_TITLE));
+    setWindowIcon(ui::ResourceIcon(ui::IDR_MAINFRAME));
+    // The framework's default frame is large; the start view shrinks it to fit the form.
+    resize(900, 700);
+    m_factories = registeredFactories();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::RegisterViewFactory(int viewId, ui::ViewFactory factory) {
+    registeredFactories()[viewId] = std::move(factory);
+}
+
+void CMainFrame::SetViewFactory(int viewId, ui::ViewFactory factory) { m_factories[viewId] = std::move(factory); }
+
+void CMainFrame::SetPhonebookReader(PhonebookReader reader) { phonebookReader() = std::move(reader); }
+
+QString CMainFrame::WebAddress() { return QStringLiteral("http://www.dunmere.example/"); }
+
+bool CMainFrame::OnCreate(QString* why) {
+    m_toolBar = new QToolBar(QStringLiteral("Toolbar"), this);
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setIconSize(QSize(50, 50));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // The band's gripper: the bar can be dragged, but only along the top edge.
+    m_toolBar->setMovable(true);
+    m_toolBar->setAllowedAreas(Qt::TopToolBarArea);
+    m_toolBar->setFloatable(false);
+    for (int id : kToolbarCommands) {
+        const QIcon icon = ui::ToolbarIcon(id);
+        if (icon.isNull()) {
+            if (why)
+                *why = QStringLiteral("the toolbar image of command %1 is missing").arg(id);
+            return false;
+        }
+        QAction* action = addCommand(id, QString());
+        action->setIcon(icon);
+        m_toolBar->addAction(action);
+        if (QWidget* button = m_toolBar->widgetForAction(action))
+            button->installEventFilter(this);
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    buildMenus();
+    buildStatusBar();
+    RefreshPrompts();
+    UpdateCommandUI();
+    return true;
+}
+
+QAction* CMainFrame::addCommand(int id, const QString& text, const QList<QKeySequence>& keys) {
+    QAction* action = m_actions.value(id);
+    if (!action) {
+        action = new QAction(text, this);
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        // Accelerators work whether or not the command is on a menu.
+        addAction(action);
+        m_actions.insert(id, action);
+    } else if (!text.isEmpty()) {
+        action->setText(text);
+    }
+    if (!keys.isEmpty())
+        action->setShortcuts(keys);
+    return action;
+}
+
+void CMainFrame::buildMenus() {
+    using QKS = QKeySequence;
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(addCommand(ui::ID_APP_EXIT, QStringLiteral("E&xit")));
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    // The shortcut texts are written into the item text, as on the original menu, so that they
+    // show even though the items are disabled.
+    edit->addAction(addCommand(ui::ID_EDIT_UNDO, QStringLiteral("&Undo\tCtrl+Z"),
+                               {QKS(Qt::CTRL | Qt::Key_Z), QKS(Qt::ALT | Qt::Key_Backspace)}));
+    edit->addSeparator();
+    edit->addAction(addCommand(ui::ID_EDIT_CUT, QStringLiteral("Cu&t\tCtrl+X"),
+                               {QKS(Qt::CTRL | Qt::Key_X), QKS(Qt::SHIFT | Qt::Key_Delete)}));
+    edit->addAction(addCommand(ui::ID_EDIT_COPY, QStringLiteral("&Copy\tCtrl+C"),
+                               {QKS(Qt::CTRL | Qt::Key_C), QKS(Qt::CTRL | Qt::Key_Insert)}));
+    edit->addAction(addCommand(ui::ID_EDIT_PASTE, QStringLiteral("&Paste\tCtrl+V"),
+                               {QKS(Qt::CTRL | Qt::Key_V), QKS(Qt::SHIFT | Qt::Key_Insert)}));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* toolbar = addCommand(ui::ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"));
+    QAction* status = addCommand(ui::ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"));
+    toolbar->setCheckable(true);
+    status->setCheckable(true);
+    view->addAction(toolbar);
+    view->addAction(status);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(addCommand(ui::ID_WEB_LINK, QStringLiteral("DUNMERE on the web")));
+    help->addAction(addCommand(ui::ID_APP_ABOUT, QStringLiteral("&About Harlune...")));
+
+    // Accelerators of the standard table that no menu item carries.
+    addCommand(ui::ID_FILE_NEW, QStringLiteral("New"), {QKS(Qt::CTRL | Qt::Key_N)});
+    addCommand(ui::ID_FILE_OPEN, QStringLiteral("Open"), {QKS(Qt::CTRL | Qt::Key_O)});
+    addCommand(ui::ID_FILE_SAVE, QStringLiteral("Save"), {QKS(Qt::CTRL | Qt::Key_S)});
+    addCommand(ui::ID_FILE_PRINT, QStringLiteral("Print"), {QKS(Qt::CTRL | Qt::Key_P)});
+    addCommand(ui::ID_NEXT_PANE, QStringLiteral("Next Pane"), {QKS(Qt::Key_F6)});
+    addCommand(ui::ID_PREV_PANE, QStringLiteral("Previous Pane"), {QKS(Qt::SHIFT | Qt::Key_F6)});
+
+    for (QMenu* menu : {file, edit, view, help})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+}
+
+void CMainFrame::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    m_messagePane = new QLabel(ui::Strings::Instance().Load(ui::AFX_IDS_IDLEMESSAGE), bar);
+    m_messagePane->setObjectName(QStringLiteral("messagePane"));
+    bar->addWidget(m_messagePane, 1);
+    for (int id : {ui::ID_INDICATOR_CAPS, ui::ID_INDICATOR_NUM, ui::ID_INDICATOR_SCRL}) {
+        auto* indicator = new QLabel(ui::Strings::Instance().Load(id), bar);
+        indicator->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        indicator->setAlignment(Qt::AlignCenter);
+        // The lock states cannot be read portably; an indicator lights up once its key is
+        // toggled while the program has the focus.
+        indicator->setEnabled(false);
+        bar->addPermanentWidget(indicator);
+        m_indicators.insert(id, indicator);
+    }
+    qApp->installEventFilter(this);
+}
+
+void CMainFrame::RefreshPrompts() {
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+        const QString prompt = ui::Strings::Instance().Load(it.key());
+        // A prompt may carry a tool-tip part after a newline; ours carry none, so only the
+        // status line shows them.
+        it.value()->setStatusTip(prompt.section(u'\n', 0, 0));
+    }
+}
+
+void CMainFrame::SetInitialView(CView* view, CVantrelDoc* document) {
+    m_document = document;
+    view->setParent(this);
+    setCentralWidget(view);
+    m_view = view;
+    m_currentViewId = view->ViewId();
+    view->OnInitialUpdate();
+    UpdateCommandUI();
+}
+
+void CMainFrame::SetStatusText(std::string text) { m_messagePane->setText(QString::fromStdString(text)); }
+
+QString CMainFrame::StatusText() const { return m_messagePane ? m_messagePane->text() : QString(); }
+
+void CMainFrame::ShowMessage(std::string_view text) {
+    ui::ShowErrorMessage(this, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+ui::ConnectionFacts* CMainFrame::facts() const {
+    if (m_facts)
+        return m_facts;
+    CWinApp* app = AfxGetApp();
+    return app ? app->GetConnectionFacts() : nullptr;
+}
+
+bool CMainFrame::connected() const {
+    ui::ConnectionFacts* f = facts();
+    return f && f->DeviceFound();
+}
+
+// ---- commands ------------------------------------------------------------------------------
+
+bool CMainFrame::frameHandles(int commandId) const {
+    switch (commandId) {
+    case ui::ID_SHOW_PHONEBOOK:
+    case ui::ID_SHOW_MELODIES:
+    case ui::ID_SHOW_SMS:
+    case ui::ID_SHOW_PICTURES:
+    case ui::ID_WEB_LINK:
+    case ui::ID_APP_EXIT:
+    case ui::ID_VIEW_TOOLBAR:
+    case ui::ID_VIEW_STATUS_BAR:
+    case ui::ID_FILE_SAVE:
+        return true;
+    case ui::ID_NEXT_PANE:
+    case ui::ID_PREV_PANE:
+        return m_view && m_view->findChild<QSplitter*>();
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::CanHandle(int commandId) const {
+    if (m_view && m_view->HandlesCommand(commandId))
+        return true;
+    if (frameHandles(commandId))
+        return true;
+    CWinApp* app = AfxGetApp();
+    return app && app->OnCmdMsg(commandId, false);
+}
+
+void CMainFrame::OnCommand(int commandId) {
+    if (m_view && m_view->HandlesCommand(commandId))
+        m_view->OnCommand(commandId);
+    else if (frameHandles(commandId))
+        runFrameCommand(commandId);
+    else if (CWinApp* app = AfxGetApp())
+        app->OnCmdMsg(commandId, true);
+    UpdateCommandUI();
+}
+
+void CMainFrame::UpdateCommandUI() {
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
+        it.value()->setEnabled(CanHandle(it.key()));
+    if (QAction* toolbar = Action(ui::ID_VIEW_TOOLBAR); toolbar && m_toolBar)
+        toolbar->setChecked(!m_toolBar->isHidden());
+    if (QAction* status = Action(ui::ID_VIEW_STATUS_BAR))
+        status->setChecked(!statusBar()->isHidden());
+}
+
+void CMainFrame::runFrameCommand(int commandId) {
+    switch (commandId) {
+    case ui::ID_SHOW_PHONEBOOK:
+    case ui::ID_SHOW_MELODIES:
+    case ui::ID_SHOW_PICTURES: {
+        const int viewId = commandId == ui::ID_SHOW_PHONEBOOK ? ui::VIEW_PHONEBOOK
+                           : commandId == ui::ID_SHOW_MELODIES ? ui::VIEW_MELODIES
+                                                                : ui::VIEW_PICTURES;
+        if (connected() && m_currentViewId != viewId)
+            SwitchView(viewId);
+        break;
+    }
+    case ui::ID_SHOW_SMS:
+        if (!connected())
+            break;
+        EnsurePhoneLink();
+        if (m_currentViewId != ui::VIEW_SMS)
+            SwitchView(ui::VIEW_SMS);
+        break;
+    case ui::ID_WEB_LINK:
+        QDesktopServices::openUrl(QUrl(WebAddress()));
+        break;
+    case ui::ID_APP_EXIT:
+        close();
+        break;
+    case ui::ID_VIEW_TOOLBAR:
+        m_toolBar->setVisible(m_toolBar->isHidden());
+        break;
+    case ui::ID_VIEW_STATUS_BAR:
+        statusBar()->setVisible(statusBar()->isHidden());
+        break;
+    case ui::ID_FILE_SAVE:
+        if (m_document) {
+            QString path = m_document->PathName();
+            if (path.isEmpty())
+                path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), QStringLiteral("Mobile"));
+            QString error;
+            if (!path.isEmpty() && !m_document->OnSaveDocument(path, &error))
+                ui::ShowErrorMessage(this, error);
+        }
+        break;
+    case ui::ID_NEXT_PANE:
+    case ui::ID_PREV_PANE:
+        focusNextPane(commandId == ui::ID_NEXT_PANE);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::focusNextPane(bool forward) {
+    auto* splitter = m_view ? m_view->findChild<QSplitter*>() : nullptr;
+    if (!splitter || splitter->count() == 0)
+        return;
+    int current = -1;
+    for (int i = 0; i < splitter->count(); ++i)
+        if (splitter->widget(i)->isAncestorOf(focusWidget()) || splitter->widget(i) == focusWidget())
+            current = i;
+    const int count = splitter->count();
+    const int next = current < 0 ? 0 : (current + (forward ? 1 : count - 1)) % count;
+    splitter->widget(next)->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- views ---------------------------------------------------------------------------------
+
+void CMainFrame::SwitchView(int viewId) { showView(viewId, QString()); }
+
+void CMainFrame::SwitchToSmsView(QString number) { showView(ui::VIEW_SMS, number); }
+
+void CMainFrame::showView(int viewId, const QString& smsNumber) {
+    QPointer<CView> old = m_view;
+    const ui::ViewArgs args{viewId, smsNumber};
+    auto factory = m_factories.find(viewId);
+    CView* view = factory != m_factories.end() && factory->second ? factory->second(args) : nullptr;
+    if (!view)
+        view = new CPlaceholderView(viewId, viewTitle(viewId));
+    if (viewId == ui::VIEW_PHONEBOOK)
+        m_phonebookView = view;
+    else if (viewId == ui::VIEW_PICTURES)
+        m_imageView = view;
+
+    view->hide();
+    view->setParent(this);
+    view->SetDocument(old ? old->GetDocument() : m_document);
+    view->OnInitialUpdate();
+
+    // Retire the old view. It may be the very object whose handler asked for this switch (the
+    // phone book's SMS action), so it is hidden now and deleted once control is back in the
+    // event loop. Its panes go with it, whichever of them had the focus.
+    if (QWidget* previous = takeCentralWidget()) {
+        previous->hide();
+        previous->deleteLater();
+    }
+    setCentralWidget(view);
+    m_view = view;
+    view->show();
+    m_currentViewId = viewId;
+    UpdateCommandUI();
+}
+
+// ---- phone link ----------------------------------------------------------------------------
+
+void CMainFrame::EnsurePhoneLink() {
+    if (m_phoneLink)
+        return;
+    ui::ConnectionFacts* f = facts();
+    const int16_t port = f ? f->ComPort() : 0;
+    // A negative number can only come from a broken notification; port 0 is never mapped, so
+    // the open fails with the usual message instead of reaching some other device.
+    m_phoneLink = std::make_unique<CPhoneLink>(static_cast<uint16_t>(port < 0 ? 0 : port), this);
+}
+
+void CMainFrame::EnsurePhonebookRead() {
+    if (!connected())
+        return;
+    EnsurePhoneLink();
+    if (!m_phonebookPending)
+        return;
+    SetStatusText("Reading phone book...");
+    {
+        WaitCursor wait;
+        if (phonebookReader())
+            phonebookReader()(*this);
+        else if (!m_phoneLink->ReadPhonebook())
+            SetStatusText("Read phone book error, check the connection status!");
+    }
+    SetStatusText("Finishing reading phone book");
+    m_phonebookPending = false;
+}
+
+void CMainFrame::EnsureMelodiesRead() {
+    if (!connected())
+        return;
+    EnsurePhoneLink();
+    if (!m_melodiesPending)
+        return;
+    SetStatusText("Reading melodies...");
+    {
+        WaitCursor wait;
+        m_phoneLink->ReadMelodies();
+    }
+    SetStatusText("Finishing reading melodies");
+    m_melodiesPending = false;
+}
+
+// ---- events --------------------------------------------------------------------------------
+
+void CMainFrame::changeEvent(QEvent* event) {
+    // The title never carries a document name, whatever sets it.
+    if (event->type() == QEvent::WindowTitleChange) {
+        const QString title = ui::Strings::Instance().Load(ui::AFX_IDS_APP_TITLE);
+        if (windowTitle() != title)
+            setWindowTitle(title);
+    }
+    QMainWindow::changeEvent(event);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // The prompts hold no tool-tip part, so the buttons show no tool tips.
+    if (event->type() == QEvent::ToolTip && watched->parent() == m_toolBar)
+        return true;
+    // Only the first delivery counts: an unhandled key press travels on to the parents.
+    if (event->type() == QEvent::KeyPress && watched == QGuiApplication::focusObject()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int indicator = key == Qt::Key_CapsLock     ? ui::ID_INDICATOR_CAPS
+                              : key == Qt::Key_NumLock    ? ui::ID_INDICATOR_NUM
+                              : key == Qt::Key_ScrollLock ? ui::ID_INDICATOR_SCRL
+                                                          : 0;
+        if (QLabel* label = m_indicators.value(indicator); label && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+            label->setEnabled(!label->isEnabled());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,26 @@
+#include "messages.h"
+
+#include "ui/ids.h"
+#include "ui/strings.h"
+
+#include <QMessageBox>
+
+namespace ui {
+namespace {
+MessageHook& hook() {
+    static MessageHook s_hook;
+    return s_hook;
+}
+} // namespace
+
+void ShowErrorMessage(QWidget* parent, const QString& text) {
+    if (hook()) {
+        hook()(text);
+        return;
+    }
+    QMessageBox::warning(parent, Strings::Instance().Load(AFX_IDS_APP_TITLE), text);
+}
+
+void SetMessageHook(MessageHook newHook) { hook() = std::move(newHook); }
+
+} // namespace ui
