@@ -1,0 +1,367 @@
+#include "phonesim/atcommands.h"
+
+#include "phonesim/atargs.h"
+#include "phonesim/atinterpreter.h"
+#include "phonesim/charset.h"
+
+namespace phonesim {
+
+struct CommandHandlers {
+    using R = CommandResult;
+
+    static PhoneState& State(AtInterpreter& at) { return at.m_state; }
+
+    static R Echo(AtInterpreter& at, std::string_view args) {
+        if (args.empty() || args == "0")
+            at.m_echo = false;
+        else if (args == "1")
+            at.m_echo = true;
+        else
+            return R::Error();
+        return R::Ok();
+    }
+
+    static R Reset(AtInterpreter& at, std::string_view args) {
+        if (!args.empty() && args != "0")
+            return R::Error();
+        at.m_echo = true;
+        at.m_cmee = 1;
+        at.m_textMode = false;
+        return R::Ok();
+    }
+
+    static R Identify(AtInterpreter&, std::string_view args) {
+        if (!args.empty() && args != "0")
+            return R::Error();
+        R r;
+        r.lines = {"Harlune emulated phone"};
+        return r;
+    }
+
+    static R CmeeSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        int mode = 0;
+        if (!r.Int(&mode) || !r.AtEnd() || mode > 2)
+            return R::Error();
+        at.m_cmee = mode;
+        return R::Ok();
+    }
+    static R CmeeRead(AtInterpreter& at, std::string_view) {
+        return Lines({"+CMEE: " + std::to_string(at.m_cmee)});
+    }
+    static R CmeeTest(AtInterpreter&, std::string_view) { return Lines({"+CMEE: (0-2)"}); }
+
+    static R CscsSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        std::string name;
+        if (!r.Quoted(&name, true) || !r.AtEnd())
+            return R::Error();
+        Charset charset;
+        if (!ParseCharset(name, &charset))
+            return R::Cme(cme::kOperationNotSupported);
+        State(at).charset = charset;
+        return Changed();
+    }
+    static R CscsRead(AtInterpreter& at, std::string_view) {
+        return Lines({std::string("+CSCS: \"") + CharsetName(State(at).charset) + "\""});
+    }
+    static R CscsTest(AtInterpreter&, std::string_view) {
+        return Lines({"+CSCS: (\"8859-1\",\"IRA\",\"GSM\",\"UCS2\")"});
+    }
+
+    static R CpbsSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        std::string name;
+        if (!r.Quoted(&name, true) || !r.AtEnd())
+            return R::Error();
+        if (!State(at).Storage(name))
+            return R::Cme(cme::kOperationNotAllowed);
+        State(at).selectedStorage = State(at).Storage(name) == &State(at).sim ? "SM" : "ME";
+        return Changed();
+    }
+    static R CpbsRead(AtInterpreter& at, std::string_view) {
+        const PhonebookStorage& s = Selected(at);
+        return Lines({"+CPBS: \"" + State(at).selectedStorage + "\"," +
+                      std::to_string(s.entries.size()) + "," + std::to_string(s.size)});
+    }
+    static R CpbsTest(AtInterpreter&, std::string_view) { return Lines({"+CPBS: (\"ME\",\"SM\")"}); }
+
+    static R CpbrTest(AtInterpreter& at, std::string_view) {
+        const PhonebookStorage& s = Selected(at);
+        return Lines({"+CPBR: (1-" + std::to_string(s.size) + ")," + std::to_string(s.numberLimit) +
+                      "," + std::to_string(s.textLimit)});
+    }
+    static R CpbrSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        int first = 0, last = 0;
+        if (!r.Int(&first))
+            return R::Error();
+        last = first;
+        if (r.Comma() && !r.Int(&last))
+            return R::Error();
+        if (!r.AtEnd())
+            return R::Error();
+        const PhonebookStorage& s = Selected(at);
+        if (first < 1 || first > s.size || last < first || last > s.size)
+            return R::Cme(cme::kInvalidIndex);
+        R result;
+        for (auto it = s.entries.lower_bound(first); it != s.entries.end() && it->first <= last; ++it)
+            result.lines.push_back(EntryLine(at, "+CPBR: ", it->first, it->second));
+        return result;
+    }
+
+    static R CpbwTest(AtInterpreter& at, std::string_view) {
+        const PhonebookStorage& s = Selected(at);
+        return Lines({"+CPBW: (1-" + std::to_string(s.size) + ")," + std::to_string(s.numberLimit) +
+                      ",(128-255)," + std::to_string(s.textLimit)});
+    }
+    static R CpbwSet(AtInterpreter& at, std::string_view args) {
+        PhonebookStorage& s = Selected(at);
+        ArgReader r(args);
+        int position = 0;
+        bool hasPosition = !r.NextIsEmpty();
+        if (hasPosition && !r.Int(&position))
+            return R::Error();
+        if (hasPosition && (position < 1 || position > s.size))
+            return R::Cme(cme::kInvalidIndex);
+        if (r.AtEnd()) {
+            if (!hasPosition)
+                return R::Error();
+            s.entries.erase(position);
+            return Changed();
+        }
+        PhonebookRecord record;
+        if (!r.Comma() || !r.Quoted(&record.number, false))
+            return R::Error();
+        bool typeGiven = false;
+        std::string lineText;
+        if (r.Comma()) {
+            if (!r.NextIsEmpty()) {
+                if (!r.Int(&record.type))
+                    return R::Error();
+                typeGiven = true;
+            }
+            if (r.Comma() && !r.Quoted(&lineText, true))
+                return R::Error();
+        }
+        if (!r.AtEnd())
+            return R::Error();
+        if (!typeGiven)
+            record.type = !record.number.empty() && record.number[0] == '+' ? 145 : 129;
+        if (record.type < 128 || record.type > 255)
+            return R::Cme(cme::kIncorrectParameters);
+        for (size_t i = 0; i < record.number.size(); ++i) {
+            char c = record.number[i];
+            bool ok = (c >= '0' && c <= '9') || c == '*' || c == '#' || c == 'p' || c == 'P' ||
+                      c == 'w' || c == 'W' || (c == '+' && i == 0);
+            if (!ok)
+                return R::Cme(cme::kInvalidDialCharacters);
+        }
+        size_t digits = record.number.size() - (!record.number.empty() && record.number[0] == '+');
+        if (digits > static_cast<size_t>(s.numberLimit))
+            return R::Cme(cme::kDialStringTooLong);
+        if (!LineToStored(lineText, State(at).charset, &record.name))
+            return R::Cme(cme::kInvalidTextCharacters);
+        if (record.name.size() > static_cast<size_t>(s.textLimit))
+            return R::Cme(cme::kTextTooLong);
+        if (!hasPosition) {
+            position = s.FirstFree();
+            if (position == 0)
+                return R::Cme(cme::kMemoryFull);
+        }
+        s.entries[position] = record;
+        return Changed();
+    }
+
+    static R CpbfTest(AtInterpreter& at, std::string_view) {
+        const PhonebookStorage& s = Selected(at);
+        return Lines({"+CPBF: " + std::to_string(s.numberLimit) + "," + std::to_string(s.textLimit)});
+    }
+    static R CpbfSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        std::string lineText, prefix;
+        if (!r.Quoted(&lineText, true) || !r.AtEnd())
+            return R::Error();
+        if (!LineToStored(lineText, State(at).charset, &prefix))
+            return R::Cme(cme::kInvalidTextCharacters);
+        R result;
+        for (const auto& [position, record] : Selected(at).entries)
+            if (Latin1StartsWithNoCase(record.name, prefix))
+                result.lines.push_back(EntryLine(at, "+CPBF: ", position, record));
+        return result;
+    }
+
+    static R EsomRead(AtInterpreter& at, std::string_view) {
+        R result;
+        for (const Melody& m : State(at).melodies)
+            result.lines.push_back("*ESOM: " + std::to_string(m.index) + ",\"" + m.text + "\"," +
+                                   std::to_string(m.value));
+        return result;
+    }
+    static R EsomTest(AtInterpreter&, std::string_view) {
+        return Lines({"*ESOM: (1-" + std::to_string(kMelodyCount) + ")," + std::to_string(kMelodyTextLimit)});
+    }
+    static R EsomSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        int index = 0, value = 0;
+        std::string text;
+        if (!r.Int(&index) || !r.Comma() || !r.Quoted(&text, false))
+            return R::Error();
+        if (r.Comma() && !r.Int(&value))
+            return R::Error();
+        if (!r.AtEnd() || value > 255)
+            return R::Error();
+        if (index < 1 || index > kMelodyCount)
+            return R::Cme(cme::kInvalidIndex);
+        if (text.size() > static_cast<size_t>(kMelodyTextLimit))
+            return R::Cme(cme::kTextTooLong);
+        if (!IsValidMelodyText(text))
+            return R::Cme(cme::kInvalidTextCharacters);
+        for (Melody& m : State(at).melodies)
+            if (m.index == index) {
+                m.text = text;
+                m.value = value;
+                return Changed();
+            }
+        State(at).melodies.push_back({index, text, value});
+        return Changed();
+    }
+
+    static R EripTest(AtInterpreter&, std::string_view) { return Lines({SoundRange("*ERIP: ", true)}); }
+    static R EripSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        int level = 0, sound = 0;
+        if (!r.Int(&level) || !r.Comma() || !r.Int(&sound) || !r.AtEnd())
+            return R::Error();
+        if (level < kMinLevel || level > kMaxLevel)
+            return R::Cme(cme::kIncorrectParameters);
+        if (sound < kMinSound || sound > kMaxSound)
+            return R::Cme(cme::kInvalidIndex);
+        State(at).lastPlayedLevel = level;
+        State(at).lastPlayedSound = sound;
+        return Changed();
+    }
+
+    static R ErinTest(AtInterpreter&, std::string_view) { return Lines({SoundRange("*ERIN: ", false)}); }
+    static R ErinRead(AtInterpreter& at, std::string_view) {
+        return Lines({"*ERIN: " + std::to_string(State(at).ringSound)});
+    }
+    static R ErinSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        int sound = 0;
+        if (!r.Int(&sound) || !r.AtEnd())
+            return R::Error();
+        if (sound < kMinSound || sound > kMaxSound)
+            return R::Cme(cme::kInvalidIndex);
+        State(at).ringSound = sound;
+        return Changed();
+    }
+
+    static R CmgfSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        int mode = 0;
+        if (!r.Int(&mode) || !r.AtEnd() || mode > 1)
+            return R::Error();
+        at.m_textMode = mode == 1;
+        return R::Ok();
+    }
+    static R CmgfRead(AtInterpreter& at, std::string_view) {
+        return Lines({std::string("+CMGF: ") + (at.m_textMode ? "1" : "0")});
+    }
+    static R CmgfTest(AtInterpreter&, std::string_view) { return Lines({"+CMGF: (0,1)"}); }
+
+    static R CmgsTest(AtInterpreter&, std::string_view) { return R::Ok(); }
+    static R CmgsSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        if (!at.m_textMode) {
+            // The shortest SMS-SUBMIT has 7 octets, the longest 164.
+            int length = 0;
+            if (!r.Int(&length) || !r.AtEnd())
+                return R::Cms(cms::kInvalidPduParameter);
+            if (length < 7 || length > 164)
+                return R::Cms(cms::kInvalidPduParameter);
+            at.m_announcedLength = length;
+            at.m_mode = AtInterpreter::Mode::PduInput;
+        } else {
+            std::string destination;
+            int type = 0;
+            if (!r.Quoted(&destination, false))
+                return R::Cms(cms::kInvalidTextParameter);
+            bool typeGiven = r.Comma();
+            if (typeGiven && !r.Int(&type))
+                return R::Cms(cms::kInvalidTextParameter);
+            if (!r.AtEnd())
+                return R::Cms(cms::kInvalidTextParameter);
+            bool international = !destination.empty() && destination[0] == '+';
+            if (international)
+                destination.erase(0, 1);
+            if (destination.empty() || destination.size() > 20 ||
+                destination.find_first_not_of("0123456789*#") != std::string::npos)
+                return R::Cms(cms::kInvalidTextParameter);
+            if (!typeGiven)
+                type = international ? 145 : 129;
+            if (type < 128 || type > 255)
+                return R::Cms(cms::kInvalidTextParameter);
+            at.m_textDestination = destination;
+            at.m_textTypeOfAddress = type;
+            at.m_mode = AtInterpreter::Mode::TextInput;
+        }
+        at.m_messageInput.clear();
+        at.m_messageOverflow = false;
+        R prompt;
+        prompt.kind = R::Kind::Prompt;
+        return prompt;
+    }
+
+private:
+    static R Lines(std::vector<std::string> lines) {
+        R r;
+        r.lines = std::move(lines);
+        return r;
+    }
+    static R Changed() {
+        R r;
+        r.changedState = true;
+        return r;
+    }
+    static PhonebookStorage& Selected(AtInterpreter& at) {
+        PhonebookStorage* s = State(at).Storage(State(at).selectedStorage);
+        return s ? *s : State(at).memory;
+    }
+    static std::string EntryLine(AtInterpreter& at, const char* prefix, int position,
+                                 const PhonebookRecord& record) {
+        return prefix + std::to_string(position) + ",\"" + record.number + "\"," +
+               std::to_string(record.type) + ",\"" + StoredToLine(record.name, State(at).charset) + "\"";
+    }
+    static std::string SoundRange(const char* prefix, bool withLevel) {
+        std::string sounds = "(" + std::to_string(kMinSound) + "-" + std::to_string(kMaxSound) + ")";
+        if (!withLevel)
+            return prefix + sounds;
+        return prefix + std::string("(") + std::to_string(kMinLevel) + "-" + std::to_string(kMaxLevel) +
+               ")," + sounds;
+    }
+};
+
+const std::vector<CommandRow>& Commands() {
+    using H = CommandHandlers;
+    static const std::vector<CommandRow> kCommands = {
+        // name     exec        test          read          set
+        {"E", H::Echo, nullptr, nullptr, nullptr},
+        {"Z", H::Reset, nullptr, nullptr, nullptr},
+        {"I", H::Identify, nullptr, nullptr, nullptr},
+        {"+CMEE", nullptr, H::CmeeTest, H::CmeeRead, H::CmeeSet},
+        {"+CSCS", nullptr, H::CscsTest, H::CscsRead, H::CscsSet},
+        {"+CPBS", nullptr, H::CpbsTest, H::CpbsRead, H::CpbsSet},
+        {"+CPBR", nullptr, H::CpbrTest, nullptr, H::CpbrSet},
+        {"+CPBW", nullptr, H::CpbwTest, nullptr, H::CpbwSet},
+        {"+CPBF", nullptr, H::CpbfTest, nullptr, H::CpbfSet},
+        {"*ESOM", nullptr, H::EsomTest, H::EsomRead, H::EsomSet},
+        {"*ERIP", nullptr, H::EripTest, nullptr, H::EripSet},
+        {"*ERIN", nullptr, H::ErinTest, H::ErinRead, H::ErinSet},
+        {"+CMGF", nullptr, H::CmgfTest, H::CmgfRead, H::CmgfSet},
+        {"+CMGS", nullptr, H::CmgsTest, nullptr, H::CmgsSet},
+    };
+    return kCommands;
+}
+
+} // namespace phonesim

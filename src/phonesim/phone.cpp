@@ -1,0 +1,105 @@
+#include "phonesim/phone.h"
+
+#include <strings.h>
+
+#include "platform/debuglog.h"
+
+namespace phonesim {
+
+std::shared_ptr<Phone> Phone::Create(PhoneState initial) {
+    return std::shared_ptr<Phone>(new Phone(std::move(initial)));
+}
+
+Phone::Phone(PhoneState initial) : m_state(std::move(initial)) {}
+
+std::unique_ptr<PhoneSession> Phone::OpenSession() {
+    return std::unique_ptr<PhoneSession>(new PhoneSession(shared_from_this()));
+}
+
+PhoneSession::PhoneSession(std::shared_ptr<Phone> phone) : m_phone(std::move(phone)) {
+    Phone* p = m_phone.get();
+    InterpreterHooks hooks;
+    // Both hooks run inside Feed, which already holds the phone's lock.
+    hooks.beforeCommand = [p](std::string_view line) {
+        p->m_log.emplace_back(line);
+        return p->TakeFault(line);
+    };
+    hooks.stateChanged = [p] { p->SaveLocked(); };
+    m_interpreter = std::make_unique<AtInterpreter>(p->m_state, std::move(hooks));
+}
+
+PhoneSession::Output PhoneSession::Feed(std::string_view bytes) {
+    std::lock_guard<std::mutex> lock(m_phone->m_mutex);
+    Output out;
+    out.bytes = m_interpreter->Feed(bytes);
+    out.hangup = m_interpreter->HungUp();
+    return out;
+}
+
+PhoneState Phone::Snapshot() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_state;
+}
+
+void Phone::Modify(const std::function<void(PhoneState&)>& fn) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    fn(m_state);
+    SaveLocked();
+}
+
+std::vector<std::string> Phone::CommandLog() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_log;
+}
+
+void Phone::ClearCommandLog() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_log.clear();
+}
+
+void Phone::AddFault(FaultRule rule) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_faults.push_back(std::move(rule));
+}
+
+void Phone::ClearFaults() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_faults.clear();
+}
+
+void Phone::SetStateFile(std::string path) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stateFile = std::move(path);
+}
+
+std::string Phone::LastSaveError() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lastSaveError;
+}
+
+std::optional<FaultRule> Phone::TakeFault(std::string_view line) {
+    for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
+        const std::string& prefix = it->commandPrefix;
+        if (line.size() < prefix.size() || strncasecmp(line.data(), prefix.data(), prefix.size()) != 0)
+            continue;
+        FaultRule hit = *it;
+        if (it->remaining > 0 && --it->remaining == 0)
+            m_faults.erase(it);
+        return hit;
+    }
+    return std::nullopt;
+}
+
+void Phone::SaveLocked() {
+    if (m_stateFile.empty())
+        return;
+    std::string error;
+    if (SaveState(m_state, m_stateFile, &error)) {
+        m_lastSaveError.clear();
+    } else {
+        m_lastSaveError = error;
+        platform::DebugLog("phonesim: " + error);
+    }
+}
+
+} // namespace phonesim

@@ -1,0 +1,71 @@
+#pragma once
+// The emulated phone as a shared object: one state, any number of connections (sessions),
+// each with its own interpreter. Every access to the state goes through one lock, so the
+// serving threads and a test thread can look at and change the phone at the same time.
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "phonesim/atinterpreter.h"
+#include "phonesim/faults.h"
+#include "phonesim/phonestate.h"
+
+namespace phonesim {
+
+class Phone;
+
+// One connection's view of the phone (echo and error mode are per connection).
+class PhoneSession {
+public:
+    struct Output {
+        std::string bytes;   // what the phone sends back
+        bool hangup = false; // the line must drop once the bytes went out
+    };
+    Output Feed(std::string_view bytes);
+
+private:
+    friend class Phone;
+    explicit PhoneSession(std::shared_ptr<Phone> phone);
+    std::shared_ptr<Phone> m_phone;
+    std::unique_ptr<AtInterpreter> m_interpreter;
+};
+
+class Phone : public std::enable_shared_from_this<Phone> {
+public:
+    static std::shared_ptr<Phone> Create(PhoneState initial = PhoneState::Demo());
+
+    std::unique_ptr<PhoneSession> OpenSession();
+
+    PhoneState Snapshot() const;
+    // Runs fn on the state under the lock, then saves it when a state file is set.
+    void Modify(const std::function<void(PhoneState&)>& fn);
+
+    // Every command line received, in order, over all sessions.
+    std::vector<std::string> CommandLog() const;
+    void ClearCommandLog();
+
+    void AddFault(FaultRule rule);
+    void ClearFaults();
+
+    // After every change the state is written there (atomically). Empty: no saving. A failed
+    // save is logged and remembered (LastSaveError), the phone goes on.
+    void SetStateFile(std::string path);
+    std::string LastSaveError() const;
+
+private:
+    friend class PhoneSession;
+    explicit Phone(PhoneState initial);
+    std::optional<FaultRule> TakeFault(std::string_view line);
+    void SaveLocked();
+
+    mutable std::mutex m_mutex;
+    PhoneState m_state;
+    std::vector<std::string> m_log;
+    std::vector<FaultRule> m_faults;
+    std::string m_stateFile;
+    std::string m_lastSaveError;
+};
+
+} // namespace phonesim

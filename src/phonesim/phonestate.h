@@ -1,0 +1,111 @@
+#pragma once
+// Everything the emulated phone remembers: both phone books, the user melodies, the ring
+// settings, the messages it sent, and the character set and storage last selected.
+//
+// Texts are held the way the phone holds them: phone-book names as ISO 8859-1 bytes, melodies
+// as ASCII in the phone's notation (see IsValidMelodyText), sent messages as UTF-8.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace phonesim {
+
+struct PhonebookRecord {
+    std::string number; // dial string, '+' only as the first character
+    int type = 129;     // type of address: 129 national/unknown, 145 international
+    std::string name;   // ISO 8859-1 bytes
+
+    bool operator==(const PhonebookRecord&) const = default;
+};
+
+struct PhonebookStorage {
+    int size = 0;        // highest position; positions run 1..size
+    int numberLimit = 0; // dial characters, a leading '+' not counted
+    int textLimit = 0;   // characters of the name
+    std::map<int, PhonebookRecord> entries;
+
+    bool operator==(const PhonebookStorage&) const = default;
+    // Lowest unused position, 0 when the storage is full.
+    int FirstFree() const;
+};
+
+// Melody notation, one token after another, blanks allowed between tokens:
+//   c d e f g a b   a note in the middle octave; C D E F G A B one octave higher
+//   #               after a note: sharp
+//   1 2 4 8         after a note or rest: whole, half, quarter (default), eighth
+//   .               after the duration: dotted
+//   p               a rest
+//   + -             raise or lower the octave of the notes that follow
+// Example: "c4d4e4f4g2g2" is the start of a well-known children's song.
+constexpr int kMelodyCount = 8;
+constexpr int kMelodyTextLimit = 40;
+bool IsValidMelodyText(const std::string& text);
+
+struct Melody {
+    int index = 0;     // 1..8
+    std::string text;  // in the notation above
+    int value = 0;     // the phone's flag field for the slot; the program always writes 0
+
+    bool operator==(const Melody&) const = default;
+};
+
+// Play levels and sound numbers the phone accepts. Sounds 1..30 are built-in tones, 31..38
+// the user melodies 1..8.
+constexpr int kMinLevel = 0;
+constexpr int kMaxLevel = 7;
+constexpr int kMinSound = 1;
+constexpr int kMaxSound = 38;
+constexpr int kFirstUserMelodySound = 31;
+
+struct SentSms {
+    std::string destination; // digits as decoded ('*', '#', 'a'..'c' for the rare codes)
+    int typeOfAddress = 129;
+    int dataCodingScheme = 0;
+    std::string text;        // UTF-8
+    std::string pduHex;      // the PDU as received (upper-case hex, service-centre part included)
+    int messageReference = 0;
+
+    bool operator==(const SentSms&) const = default;
+};
+
+enum class Charset { Latin1, Ira, Gsm, Ucs2 };
+// The AT+CSCS name ("8859-1", "IRA", "GSM", "UCS2"); ParseCharset is case-insensitive.
+const char* CharsetName(Charset charset);
+bool ParseCharset(const std::string& name, Charset* out);
+
+struct PhoneState {
+    PhonebookStorage sim;    // "SM"
+    PhonebookStorage memory; // "ME"
+    std::vector<Melody> melodies; // kMelodyCount entries, index 1..8 in order
+    int ringLevel = 5;
+    int ringSound = 1;
+    int lastPlayedLevel = 0; // 0/0: nothing played yet
+    int lastPlayedSound = 0;
+    std::vector<SentSms> sent;
+    int nextMessageReference = 1; // 0..255, wraps
+    Charset charset = Charset::Latin1;
+    std::string selectedStorage = "ME"; // "SM" or "ME"
+
+    bool operator==(const PhoneState&) const = default;
+
+    // Empty storages with realistic sizes (SIM 250 positions, 40 digits, 18 characters; phone
+    // memory 500 positions, 40 digits, 24 characters) and eight empty melodies.
+    static PhoneState Empty();
+    // About 30 SIM and 60 phone-memory entries, eight melodies.
+    static PhoneState Demo();
+
+    // "SM" or "ME" (case-insensitive); null for any other name.
+    PhonebookStorage* Storage(const std::string& name);
+    const PhonebookStorage* Storage(const std::string& name) const;
+};
+
+// The state file: see statefile.cpp for the format. Save writes a temporary file beside the
+// target and renames it, so a crash never leaves half a file. Both return false with a reason.
+bool SaveState(const PhoneState& state, const std::string& path, std::string* error);
+bool LoadState(const std::string& path, PhoneState* state, std::string* error);
+// The same on text, for tests and for callers that keep the state elsewhere.
+std::string FormatState(const PhoneState& state);
+bool ParseState(const std::string& text, PhoneState* state, std::string* error);
+
+} // namespace phonesim

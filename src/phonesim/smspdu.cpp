@@ -1,0 +1,265 @@
+#include "phonesim/smspdu.h"
+
+#include "phonesim/charset.h"
+#include "phonesim/gsmalphabet.h"
+
+namespace phonesim {
+namespace {
+
+constexpr int kMaxAddressDigits = 20;
+constexpr size_t kMaxUserDataOctets = 140;
+constexpr int kMaxSeptets = 160;
+
+class Cursor {
+public:
+    explicit Cursor(const std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
+    bool Take(uint8_t* v) {
+        if (m_pos >= m_bytes.size())
+            return false;
+        *v = m_bytes[m_pos++];
+        return true;
+    }
+    bool Take(size_t n, std::vector<uint8_t>* out) {
+        if (m_bytes.size() - m_pos < n)
+            return false;
+        out->assign(m_bytes.begin() + static_cast<long>(m_pos),
+                    m_bytes.begin() + static_cast<long>(m_pos + n));
+        m_pos += n;
+        return true;
+    }
+    size_t Position() const { return m_pos; }
+    size_t Left() const { return m_bytes.size() - m_pos; }
+
+private:
+    const std::vector<uint8_t>& m_bytes;
+    size_t m_pos = 0;
+};
+
+bool Fail(std::string* error, const char* reason) {
+    if (error)
+        *error = reason;
+    return false;
+}
+
+// Semi-octets, low nibble first; 'digits' counts the useful ones. A filler F may only pad an
+// odd count.
+bool DecodeSemiOctets(const std::vector<uint8_t>& octets, size_t digits, std::string* out) {
+    static const char kDigit[] = "0123456789*#abc";
+    out->clear();
+    for (size_t i = 0; i < octets.size() * 2; ++i) {
+        uint8_t nibble = (i % 2 == 0) ? (octets[i / 2] & 0x0F) : (octets[i / 2] >> 4);
+        if (i < digits) {
+            if (nibble == 0x0F)
+                return false;
+            out->push_back(kDigit[nibble]);
+        } else if (nibble != 0x0F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AlphabetOf(int dcs, SmsAlphabet* alphabet) {
+    int group = dcs >> 4;
+    if (group <= 0x7) {
+        if (dcs & 0x20)
+            return false; // compressed text: not supported by this phone
+        switch ((dcs >> 2) & 3) {
+        case 0: *alphabet = SmsAlphabet::Gsm7; return true;
+        case 1: *alphabet = SmsAlphabet::EightBit; return true;
+        case 2: *alphabet = SmsAlphabet::Ucs2; return true;
+        default: return false;
+        }
+    }
+    if (group <= 0xB)
+        return false; // reserved coding groups
+    if (group == 0xC || group == 0xD) {
+        *alphabet = SmsAlphabet::Gsm7;
+        return true;
+    }
+    if (group == 0xE) {
+        *alphabet = SmsAlphabet::Ucs2;
+        return true;
+    }
+    *alphabet = (dcs & 0x04) ? SmsAlphabet::EightBit : SmsAlphabet::Gsm7;
+    return true;
+}
+
+bool Ucs2ToUtf8(const std::vector<uint8_t>& bytes, size_t from, std::string* out) {
+    out->clear();
+    for (size_t i = from; i + 1 < bytes.size(); i += 2) {
+        char32_t unit = static_cast<char32_t>(bytes[i] << 8 | bytes[i + 1]);
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (i + 3 >= bytes.size())
+                return false;
+            char32_t low = static_cast<char32_t>(bytes[i + 2] << 8 | bytes[i + 3]);
+            if (low < 0xDC00 || low > 0xDFFF)
+                return false;
+            AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), out);
+            i += 2;
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            return false;
+        } else {
+            AppendUtf8(unit, out);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool HexToBytes(std::string_view hex, std::vector<uint8_t>* bytes) {
+    if (hex.size() % 2 != 0)
+        return false;
+    bytes->clear();
+    bytes->reserve(hex.size() / 2);
+    auto value = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        int hi = value(hex[i]), lo = value(hex[i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        bytes->push_back(static_cast<uint8_t>(hi << 4 | lo));
+    }
+    return true;
+}
+
+bool UnpackSeptets(const std::vector<uint8_t>& octets, size_t count, std::string* septets) {
+    if ((count * 7 + 7) / 8 > octets.size())
+        return false;
+    septets->clear();
+    for (size_t k = 0; k < count; ++k) {
+        size_t bit = k * 7;
+        unsigned v = octets[bit / 8] >> (bit % 8);
+        if (bit % 8 > 1 && bit / 8 + 1 < octets.size())
+            v |= static_cast<unsigned>(octets[bit / 8 + 1]) << (8 - bit % 8);
+        septets->push_back(static_cast<char>(v & 0x7F));
+    }
+    return true;
+}
+
+bool DecodeSubmitPdu(std::string_view hex, int announcedTpduLength, SubmitPdu* pdu,
+                     std::string* error) {
+    std::vector<uint8_t> bytes;
+    if (hex.empty())
+        return Fail(error, "empty PDU");
+    if (!HexToBytes(hex, &bytes))
+        return Fail(error, "PDU is not an even number of hexadecimal digits");
+    SubmitPdu out;
+    Cursor cur(bytes);
+
+    uint8_t scLength = 0;
+    cur.Take(&scLength);
+    if (scLength > 11)
+        return Fail(error, "service centre address too long");
+    if (scLength > 0) {
+        uint8_t type;
+        std::vector<uint8_t> digits;
+        if (!cur.Take(&type) || !cur.Take(scLength - 1u, &digits))
+            return Fail(error, "PDU ends inside the service centre address");
+        size_t count = digits.size() * 2;
+        if (!digits.empty() && (digits.back() >> 4) == 0x0F)
+            --count;
+        if (!DecodeSemiOctets(digits, count, &out.serviceCentre))
+            return Fail(error, "bad digit in the service centre address");
+        out.serviceCentreType = type;
+    }
+    size_t tpduLength = cur.Left();
+    if (announcedTpduLength >= 0 && static_cast<size_t>(announcedTpduLength) != tpduLength)
+        return Fail(error, "announced length does not match the PDU");
+
+    uint8_t first, mr, daLength, toa, pid, dcs, udl;
+    if (!cur.Take(&first) || !cur.Take(&mr))
+        return Fail(error, "PDU too short");
+    if ((first & 0x03) != 0x01)
+        return Fail(error, "not an SMS-SUBMIT");
+    out.firstOctet = first;
+    out.messageReference = mr;
+
+    if (!cur.Take(&daLength) || !cur.Take(&toa))
+        return Fail(error, "PDU ends before the destination address");
+    if (daLength > kMaxAddressDigits)
+        return Fail(error, "destination address too long");
+    if (!(toa & 0x80))
+        return Fail(error, "bad type of address");
+    std::vector<uint8_t> daOctets;
+    if (!cur.Take((daLength + 1u) / 2, &daOctets))
+        return Fail(error, "PDU ends inside the destination address");
+    if (((toa >> 4) & 0x07) == 0x05) {
+        // Alphanumeric address: septets in the semi-octet space.
+        std::string septets;
+        if (!UnpackSeptets(daOctets, daLength * 4u / 7u, &septets) ||
+            !GsmSeptetsToUtf8(septets, &out.destination))
+            return Fail(error, "bad alphanumeric destination address");
+    } else if (!DecodeSemiOctets(daOctets, daLength, &out.destination)) {
+        return Fail(error, "bad digit in the destination address");
+    }
+    out.typeOfAddress = toa;
+
+    if (!cur.Take(&pid) || !cur.Take(&dcs))
+        return Fail(error, "PDU ends before the data coding scheme");
+    out.protocolId = pid;
+    out.dataCodingScheme = dcs;
+    if (!AlphabetOf(dcs, &out.alphabet))
+        return Fail(error, "unsupported data coding scheme");
+
+    out.validityFormat = (first >> 3) & 0x03;
+    size_t vpLength = out.validityFormat == 0 ? 0 : out.validityFormat == 2 ? 1 : 7;
+    if (!cur.Take(vpLength, &out.validity))
+        return Fail(error, "PDU ends inside the validity period");
+
+    if (!cur.Take(&udl))
+        return Fail(error, "PDU ends before the user data length");
+    out.userDataLength = udl;
+    size_t udOctets;
+    if (out.alphabet == SmsAlphabet::Gsm7) {
+        if (udl > kMaxSeptets)
+            return Fail(error, "user data length above 160 septets");
+        udOctets = (udl * 7u + 7u) / 8u;
+    } else {
+        if (udl > kMaxUserDataOctets)
+            return Fail(error, "user data length above 140 octets");
+        udOctets = udl;
+    }
+    std::vector<uint8_t> ud;
+    if (!cur.Take(udOctets, &ud))
+        return Fail(error, "PDU shorter than its user data length");
+    if (cur.Left() != 0)
+        return Fail(error, "PDU longer than its user data length");
+
+    size_t headerOctets = 0;
+    if (first & 0x40) {
+        if (ud.empty() || ud[0] + 1u > ud.size())
+            return Fail(error, "bad user data header");
+        headerOctets = ud[0] + 1u;
+        out.userDataHeader.assign(ud.begin() + 1, ud.begin() + static_cast<long>(headerOctets));
+    }
+
+    if (out.alphabet == SmsAlphabet::Gsm7) {
+        size_t headerSeptets = (headerOctets * 8 + 6) / 7;
+        if (headerSeptets > udl)
+            return Fail(error, "user data header longer than the user data");
+        std::string septets;
+        UnpackSeptets(ud, udl, &septets);
+        if (!GsmSeptetsToUtf8(septets.substr(headerSeptets), &out.text))
+            return Fail(error, "text ends inside an escape sequence");
+    } else if (out.alphabet == SmsAlphabet::Ucs2) {
+        if ((ud.size() - headerOctets) % 2 != 0)
+            return Fail(error, "UCS2 text of an odd number of octets");
+        if (!Ucs2ToUtf8(ud, headerOctets, &out.text))
+            return Fail(error, "broken UTF-16 surrogate pair");
+    } else {
+        out.text = Latin1ToUtf8(std::string(ud.begin() + static_cast<long>(headerOctets), ud.end()));
+    }
+    *pdu = std::move(out);
+    return true;
+}
+
+} // namespace phonesim
