@@ -32,6 +32,9 @@ public:
     virtual ~SerialLink() = default;
     virtual int16_t ComPort() const = 0;
     virtual std::string DevicePath() const = 0;
+    // Removes the COM name of the link from the registry. Separate from the destructor because
+    // a link may outlive the registry at process exit (a global client is destroyed after it).
+    virtual void UnregisterComName() = 0;
 };
 
 struct SerialOpenResult {
@@ -62,8 +65,14 @@ public:
     virtual bool SearchServices(const BdAddr& address, const GUID& serviceClass, std::vector<ServiceRecord>* records,
                                 std::string* error) = 0;
 
-    // Opens the serial link to the named serial service; registers its device as COM name.
-    // onGone is called (on any thread) when the far side goes away on its own.
+    // Quick checks before a serial link is requested, on the caller's thread (no waiting):
+    // SPP_CLIENT_SERVER_NOT_EXIST for an unknown device or no serial service of that name,
+    // SPP_CLIENT_ALREADY_CONNECTED when the service is held by another link.
+    virtual SPP_CLIENT_RETURN_CODE CheckSerial(const BdAddr& address, const std::string& serviceName) = 0;
+    // Opens the serial link to the named serial service (runs on a stack thread and may take
+    // time); registers its device as COM name. onGone is called (on any thread) when the far
+    // side goes away on its own; it must not be called once the link was destroyed, and the
+    // link's destructor must wait for a call in progress.
     virtual SerialOpenResult OpenSerial(const BdAddr& address, const std::string& serviceName,
                                         std::function<void()> onGone) = 0;
 
@@ -78,8 +87,8 @@ std::string RegistryKeyName(const BdAddr& address);
 
 // "sim" or "bluez"; null with a reason for a backend that is unknown or not built.
 std::shared_ptr<Backend> CreateBackend(const std::string& name, std::string* error);
-// The backend the stack classes use from now on (objects take it at their first request and
-// keep it). Also publishes its devices into platform::Registry::Instance().
+// The backend that requests use from now on (a request in progress, or a link or session that
+// is open, keeps the backend it started with). Also publishes its devices into platform::Registry::Instance().
 void SetBackend(std::shared_ptr<Backend> backend);
 // The chosen backend; when none was set, the sim backend with default options is created.
 std::shared_ptr<Backend> CurrentBackend();

@@ -52,6 +52,5 @@ public:
     void StopNotifications();
 
 private:
-    std::shared_ptr<btstack::Backend> m_backend;
     std::unique_ptr<btstack::NotifyQueue> m_queue;
 };

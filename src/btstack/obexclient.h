@@ -62,12 +62,13 @@ public:
 
 private:
     struct Session;
-    tOBEX_ERRORS startOpen(std::unique_ptr<obex::Transport> transport, uint8_t scn, const BdAddr* address,
-                           const CObexHeaders* headers, uint16_t maxPacketLength);
+    tOBEX_ERRORS queueOpen(std::shared_ptr<btstack::Backend> backend, std::unique_ptr<obex::Transport> transport,
+                           uint8_t scn, const BdAddr& address, const CObexHeaders* headers, uint16_t maxPacketLength);
+    std::shared_ptr<Session> currentSession();
 
     std::unique_ptr<btstack::NotifyQueue> m_queue;
-    std::mutex m_mutex;                  // guards the fields below
-    std::shared_ptr<Session> m_session;  // touched by the queue thread, interrupted by others
-    bool m_opening = false;              // an Open is queued or running
+    std::mutex m_mutex;                 // guards the fields below
+    std::shared_ptr<Session> m_session; // set by the Open job; read by every job, interrupted by Stop
+    bool m_openPending = false;         // an Open is accepted and its job has not finished
     int m_timeoutMs = 15000;
 };

@@ -40,11 +40,20 @@ public:
     void StopNotifications();
 
 private:
+    struct LinkInfo {
+        BdAddr address{};
+        DevClass devClass{};
+        std::string deviceName;
+    };
     void linkGone(uint64_t generation);
+    void notify(const LinkInfo& info, int16_t comPort, int state);
 
-    std::shared_ptr<btstack::Backend> m_backend;
     std::unique_ptr<btstack::NotifyQueue> m_queue;
-    std::mutex m_mutex; // guards the link fields: the phone can go away on a backend thread
+    std::mutex m_mutex; // guards the fields below: the phone can go away on a backend thread
+    std::shared_ptr<btstack::Backend> m_linkBackend; // the backend m_link came from
     std::unique_ptr<btstack::SerialLink> m_link;
-    uint64_t m_generation = 0;
+    LinkInfo m_linkInfo;
+    bool m_connecting = false;    // a CreateConnection is being carried out
+    bool m_cancelConnect = false; // RemoveConnection came while it was
+    uint64_t m_generation = 0;    // tells a stale "gone" report from one about the current link
 };

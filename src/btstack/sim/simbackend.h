@@ -12,6 +12,13 @@
 
 #include "btstack/backend.h"
 
+namespace phonesim {
+class Phone;
+}
+namespace obex {
+class PushServer;
+}
+
 namespace btstack {
 
 struct SimOptions {
@@ -45,6 +52,7 @@ public:
     std::vector<DeviceEntry> Devices() override;
     bool SearchServices(const BdAddr& address, const GUID& serviceClass, std::vector<ServiceRecord>* records,
                         std::string* error) override;
+    SPP_CLIENT_RETURN_CODE CheckSerial(const BdAddr& address, const std::string& serviceName) override;
     SerialOpenResult OpenSerial(const BdAddr& address, const std::string& serviceName,
                                 std::function<void()> onGone) override;
     std::unique_ptr<obex::Transport> OpenObex(const BdAddr& address, uint8_t channel, std::string* error) override;
@@ -61,23 +69,27 @@ public:
     // PUT packets the receiver took over all sessions.
     int PushPutRequests() const;
     const SimOptions& Options() const { return m_options; }
+    std::string DataDir() const;
     std::string ReceivedDir() const;
 
 private:
     struct LinkState;
-    struct PushState;
+    class Link;
     const SimDevice* findDevice(const BdAddr& address) const;
+    std::shared_ptr<phonesim::Phone> phoneFor(const SimDevice& device);
+    int comPortFor(const BdAddr& address) const;
     void reapPushServers();
 
     SimOptions m_options;
     std::vector<SimDevice> m_devices;
     mutable std::mutex m_mutex;
+    std::map<BdAddr, std::shared_ptr<phonesim::Phone>> m_phones;
     std::map<BdAddr, std::weak_ptr<LinkState>> m_links;
     std::optional<SPP_CLIENT_RETURN_CODE> m_failNextConnect;
     std::optional<uint8_t> m_refuseNextPush;
     std::optional<int> m_dropNextPushAfter;
-    std::vector<std::shared_ptr<PushState>> m_pushes;
-    int m_putRequests = 0;
+    std::vector<std::unique_ptr<obex::PushServer>> m_pushServers;
+    int m_reapedPutRequests = 0;
 };
 
 } // namespace btstack

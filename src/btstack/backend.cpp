@@ -1,0 +1,86 @@
+#include "btstack/backend.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "btstack/servicecache.h"
+#include "btstack/sim/simbackend.h"
+#include "platform/registry.h"
+
+namespace btstack {
+
+namespace {
+constexpr const char* kDevicesKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvex\\BTConfig\\Devices";
+
+std::mutex s_backendMutex;
+std::shared_ptr<Backend>& currentSlot() {
+    // Never destroyed, so that global stack objects can still ask for it at process exit.
+    static auto* slot = new std::shared_ptr<Backend>;
+    return *slot;
+}
+} // namespace
+
+bool Backend::FindDevice(const BdAddr& address, DeviceEntry* entry) {
+    for (const DeviceEntry& d : Devices())
+        if (d.address == address) {
+            if (entry)
+                *entry = d;
+            return true;
+        }
+    return false;
+}
+
+std::string RegistryKeyName(const BdAddr& address) {
+    char text[18];
+    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", address[0], address[1], address[2], address[3],
+                  address[4], address[5]);
+    return text;
+}
+
+void PublishDevices(Backend& backend, platform::Registry& registry) {
+    // The live subtree mirrors the backend: devices of an earlier backend go first.
+    for (const std::string& key : registry.SubKeys(kDevicesKey))
+        registry.DeleteKey(std::string(kDevicesKey) + "\\" + key);
+    for (const DeviceEntry& d : backend.Devices()) {
+        const std::string path = std::string(kDevicesKey) + "\\" + RegistryKeyName(d.address);
+        registry.SetString(path, "Name", d.name, platform::RegOrigin::Live);
+        registry.SetBinary(path, "DevClass", {d.devClass[0], d.devClass[1], d.devClass[2]}, platform::RegOrigin::Live);
+    }
+}
+
+std::shared_ptr<Backend> CreateBackend(const std::string& name, std::string* error) {
+    if (name == "sim")
+        return std::make_shared<SimBackend>();
+    if (name == "bluez") {
+        if (error)
+            *error = "the BlueZ backend is not available in this build yet; use --stack=sim";
+        return nullptr;
+    }
+    if (error)
+        *error = "unknown Bluetooth stack backend \"" + name + "\" (sim or bluez)";
+    return nullptr;
+}
+
+void SetBackend(std::shared_ptr<Backend> backend) {
+    if (backend)
+        PublishDevices(*backend, platform::Registry::Instance());
+    ServiceCache::Instance().Clear();
+    std::lock_guard lock(s_backendMutex);
+    currentSlot() = std::move(backend);
+}
+
+std::shared_ptr<Backend> CurrentBackend() {
+    {
+        std::lock_guard lock(s_backendMutex);
+        if (currentSlot())
+            return currentSlot();
+    }
+    auto sim = std::make_shared<SimBackend>();
+    PublishDevices(*sim, platform::Registry::Instance());
+    std::lock_guard lock(s_backendMutex);
+    if (!currentSlot())
+        currentSlot() = sim;
+    return currentSlot();
+}
+
+} // namespace btstack
