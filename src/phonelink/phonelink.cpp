@@ -125,8 +125,7 @@ bool CPhoneLink::Collect(std::string_view command, Ending ending, int idleMs, st
         auto now = Clock::now();
         auto deadline = idleDeadline < overallDeadline ? idleDeadline : overallDeadline;
         if (now >= deadline)
-            return Fail(LinkErrorKind::NoAnswer, reply.empty() ? "no answer from the phone"
-                                                               : "no complete answer from the phone");
+            return Fail(LinkErrorKind::NoAnswer, "no answer from the phone");
         auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
         if (m_port.WaitReadable(static_cast<int>(wait)) == CComPort::WaitResult::Hangup) {
             // Drain what arrived before the hang-up so the transcript shows it.
