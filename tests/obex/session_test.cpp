@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "obex/client.h"
+#include "obex/pushserver.h"
+#include "obex/transport.h"
+
+using namespace obex;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "harlune-obex-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    fs::path path;
+};
+
+std::vector<uint8_t> pattern(size_t n) {
+    std::vector<uint8_t> data(n);
+    for (size_t i = 0; i < n; ++i)
+        data[i] = uint8_t((i * 7 + i / 251) & 0xFF);
+    return data;
+}
+
+std::vector<uint8_t> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Remembers the size of every packet the client writes (each Send is one whole packet).
+class RecordingTransport : public Transport {
+public:
+    explicit RecordingTransport(Transport& inner) : m_inner(inner) {}
+    IoStatus Send(std::span<const uint8_t> bytes, int timeoutMs, std::string* error) override {
+        sizes.push_back(bytes.size());
+        return m_inner.Send(bytes, timeoutMs, error);
+    }
+    IoStatus Receive(std::span<uint8_t> buffer, int timeoutMs, size_t* received, std::string* error) override {
+        return m_inner.Receive(buffer, timeoutMs, received, error);
+    }
+    void Interrupt() override { m_inner.Interrupt(); }
+    std::vector<size_t> sizes;
+
+private:
+    Transport& m_inner;
+};
+
+struct Fixture {
+    explicit Fixture(PushServerOptions options) {
+        options.folder = (dir.path / "received").string();
+        server = std::make_unique<PushServer>(options);
+        int serverFd = -1;
+        std::string error;
+        EXPECT_TRUE(MakeSocketPair(&transport, &serverFd, &error)) << error;
+        EXPECT_TRUE(server->Serve(serverFd, &error)) << error;
+        recorder = std::make_unique<RecordingTransport>(*transport);
+        client = std::make_unique<ClientSession>(*recorder);
+        client->SetResponseTimeout(60000); // a drop must be seen as a drop, not by waiting
+    }
+    TempDir dir;
+    std::unique_ptr<PushServer> server;
+    std::unique_ptr<FdTransport> transport;
+    std::unique_ptr<RecordingTransport> recorder;
+    std::unique_ptr<ClientSession> client;
+};
+
+std::vector<Header> named(std::u16string name) { return {Header::Text(kHdrName, name)}; }
+
+TEST(ClientAgainstReceiver, ChunkLargerThanPeerMaximumGoesOutInSeveralPackets) {
+    PushServerOptions options;
+    options.maxPacketLength = 255;
+    Fixture f(options);
+    ASSERT_TRUE(f.client->Connect(599, {}).ok());
+    EXPECT_EQ(f.client->PeerMaxPacketLength(), 255);
+    const std::vector<uint8_t> data = pattern(599);
+    ClientResult r = f.client->Put(named(u"Dunmere.gif"), data, true);
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.responseCode, kRespSuccess);
+    EXPECT_EQ(r.packetsSent, 3); // 222 + 249 + 128 body bytes
+    EXPECT_TRUE(std::all_of(f.recorder->sizes.begin(), f.recorder->sizes.end(), [](size_t n) { return n <= 255; }));
+    ASSERT_TRUE(f.client->Disconnect({}).ok());
+    f.server->Wait();
+    EXPECT_EQ(f.server->PutRequests(), 3);
+    EXPECT_EQ(readFile(f.dir.path / "received" / "Dunmere.gif"), data);
+}
+
+TEST(ClientAgainstReceiver, RefusalCodeReachesTheCaller) {
+    PushServerOptions options;
+    options.refuseWith = kRespForbidden;
+    Fixture f(options);
+    ASSERT_TRUE(f.client->Connect(599, {}).ok());
+    ClientResult r = f.client->Put(named(u"Dunmere.gif"), pattern(10), true);
+    EXPECT_EQ(r.status, ClientStatus::Refused);
+    EXPECT_EQ(r.responseCode, kRespForbidden);
+    EXPECT_FALSE(fs::exists(f.dir.path / "received" / "Dunmere.gif"));
+}
+
+TEST(ClientAgainstReceiver, PeerDroppingMidPutIsAnErrorNotAWait) {
+    PushServerOptions options;
+    options.dropOnPut = 2;
+    Fixture f(options);
+    ASSERT_TRUE(f.client->Connect(599, {}).ok());
+    EXPECT_TRUE(f.client->Put(named(u"Dunmere.gif"), pattern(599), false).ok());
+    ClientResult r = f.client->Put(named(u"Dunmere.gif"), pattern(599), false);
+    EXPECT_EQ(r.status, ClientStatus::Dropped) << r.error;
+    EXPECT_EQ(f.client->Put(named(u"Dunmere.gif"), pattern(1), true).status, ClientStatus::Dropped);
+    EXPECT_FALSE(fs::exists(f.dir.path / "received" / "Dunmere.gif"));
+}
+
+TEST(ClientAgainstReceiver, ObjectOverTheLimitIsRefusedAndNotStored) {
+    PushServerOptions options;
+    options.maxObjectSize = 1000;
+    Fixture f(options);
+    ASSERT_TRUE(f.client->Connect(599, {}).ok());
+    EXPECT_TRUE(f.client->Put(named(u"big"), pattern(599), false).ok());
+    ClientResult r = f.client->Put(named(u"big"), pattern(599), true);
+    EXPECT_EQ(r.responseCode, kRespEntityTooLarge);
+    EXPECT_FALSE(fs::exists(f.dir.path / "received" / "big"));
+}
+
+TEST(ClientAgainstReceiver, SilentPeerTimesOut) {
+    std::unique_ptr<FdTransport> transport;
+    int other = -1;
+    std::string error;
+    ASSERT_TRUE(MakeSocketPair(&transport, &other, &error));
+    ClientSession client(*transport);
+    client.SetResponseTimeout(100);
+    EXPECT_EQ(client.Connect(599, {}).status, ClientStatus::Timeout);
+    ::close(other);
+}
+
+TEST(ClientAgainstReceiver, MalformedResponseIsAProtocolError) {
+    std::unique_ptr<FdTransport> transport;
+    int other = -1;
+    std::string error;
+    ASSERT_TRUE(MakeSocketPair(&transport, &other, &error));
+    const uint8_t garbage[] = {0xA0, 0x00, 0x02};
+    ASSERT_EQ(::write(other, garbage, sizeof garbage), 3);
+    ClientSession client(*transport);
+    EXPECT_EQ(client.Connect(599, {}).status, ClientStatus::ProtocolError);
+    ::close(other);
+}
+
+class UnsafeNames : public ::testing::TestWithParam<std::u16string> {};
+
+TEST_P(UnsafeNames, AreRefusedAndNothingLeavesTheFolder) {
+    Fixture f(PushServerOptions{});
+    ASSERT_TRUE(f.client->Connect(599, {}).ok());
+    ClientResult r = f.client->Put(named(GetParam()), pattern(5), true);
+    EXPECT_EQ(r.status, ClientStatus::Refused);
+    EXPECT_EQ(r.responseCode, kRespForbidden);
+    EXPECT_FALSE(fs::exists(f.dir.path / "evil"));
+    EXPECT_TRUE(!fs::exists(f.dir.path / "received") || fs::is_empty(f.dir.path / "received"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Receiver, UnsafeNames,
+                         ::testing::Values(u"../evil", u"..", u".", u"", u"sub/evil", u"..\\evil", u"/tmp/evil",
+                                           u".hidden", u"a\nb", std::u16string(u"a\0b", 3)));
+
+Packet request(uint8_t code, std::vector<Header> headers = {}) {
+    Packet p;
+    p.code = code;
+    p.hasConnectFields = code == kOpConnect;
+    p.maxPacketLength = 599;
+    p.headers = std::move(headers);
+    return p;
+}
+
+uint8_t codeOf(const PushSession::Reply& reply) { return reply.bytes.empty() ? 0 : reply.bytes[0]; }
+
+TEST(PushSession, AnswersOutsideThePushPath) {
+    TempDir dir;
+    PushServerOptions options;
+    options.folder = dir.path.string();
+    PushSession session(options);
+    EXPECT_EQ(codeOf(session.Handle(request(kOpPutFinal, named(u"x")))), kRespBadRequest) << "PUT before CONNECT";
+    EXPECT_EQ(codeOf(session.Handle(request(kOpConnect))), kRespSuccess);
+    EXPECT_EQ(codeOf(session.Handle(request(kOpPutFinal, named(u"x")))), kRespNotImplemented) << "delete";
+    EXPECT_EQ(codeOf(session.Handle(request(kOpGetFinal))), kRespNotImplemented);
+    EXPECT_EQ(codeOf(session.Handle(request(kOpPutFinal, {Header::Data(kHdrEndOfBody, pattern(3))}))),
+              kRespBadRequest)
+        << "no name";
+    EXPECT_EQ(codeOf(session.Handle(request(kOpPut, named(u"x")))), kRespContinue);
+    EXPECT_EQ(codeOf(session.Handle(request(kOpAbort))), kRespSuccess);
+    PushSession::Reply bye = session.Handle(request(kOpDisconnect));
+    EXPECT_EQ(codeOf(bye), kRespSuccess);
+    EXPECT_TRUE(bye.endSession);
+    EXPECT_TRUE(session.Received().empty());
+}
+
+} // namespace
