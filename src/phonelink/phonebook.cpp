@@ -157,15 +157,18 @@ void CPhoneLink::ParseEntries(std::string_view reply, const std::string& storage
 }
 
 bool CPhoneLink::EncodeText(std::string_view utf8, const char* what, std::string& out) {
-    auto text = ToPhoneText(utf8, m_charset);
+    // A number is a dial string in every character set; only the name follows AT+CSCS.
+    bool isNumber = std::string_view(what) == "number";
+    Charset charset = isNumber ? Charset::Ira : m_charset;
+    auto text = ToPhoneText(utf8, charset);
     if (!text)
         return Fail(LinkErrorKind::InvalidInput, std::string("the ") + what +
                                                      " holds characters the phone cannot store");
     // A quote or a line end would end the command early; the text sets have no escape for them
     // (UCS2 travels as hex digits and is safe). ESC is a character in the GSM set only.
-    std::string_view forbidden = m_charset == Charset::Gsm ? std::string_view("\"\r\n", 3)
+    std::string_view forbidden = charset == Charset::Gsm ? std::string_view("\"\r\n", 3)
                                                           : std::string_view("\"\r\n\x1A\x1B", 5);
-    if (m_charset != Charset::Ucs2 && text->find_first_of(forbidden) != std::string::npos)
+    if (charset != Charset::Ucs2 && text->find_first_of(forbidden) != std::string::npos)
         return Fail(LinkErrorKind::InvalidInput,
                     std::string("the ") + what + " may not hold double quotes or line breaks");
     out = std::move(*text);
