@@ -10,9 +10,9 @@
 
 #include "btstack/bttypes.h"
 #include "btstack/obexheaders.h"
+#include "obex/transport.h"
 
 namespace obex {
-class Transport;
 class ClientSession;
 }
 namespace btstack {
