@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <random>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -217,6 +218,16 @@ void PtyPhone::Serve() {
     LoopEnd end = ServeLoop(*session, m_master, m_master, writer, m_wakeRead, &error);
     if (end == LoopEnd::Failed)
         platform::DebugLog("phonesim pty: " + error);
+    if (end == LoopEnd::Hangup) {
+        // Closing the master throws away what the slave has not read yet; on a real line the
+        // bytes sent before the carrier dropped do arrive. So give the program a moment to take
+        // them (bounded: a program that stopped reading does not keep the line up).
+        auto deadline = Clock::now() + std::chrono::seconds(2);
+        int queued = 0;
+        while (Clock::now() < deadline && ioctl(m_heldSlave, TIOCINQ, &queued) == 0 && queued > 0)
+            if (!SleepUntil(Clock::now() + std::chrono::milliseconds(2), m_wakeRead))
+                break;
+    }
     if (end == LoopEnd::Hangup || end == LoopEnd::InputClosed) {
         m_hungUp = true;
         CloseLine();

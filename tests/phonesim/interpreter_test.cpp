@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "phonesim/atinterpreter.h"
+
+using namespace phonesim;
+
+namespace {
+
+// A small phone: a few entries in each storage, so listings stay readable in the rows below.
+PhoneState Fixture() {
+    PhoneState s = PhoneState::Empty();
+    s.memory.entries[1] = {"0301234", 129, "Anna"};
+    s.memory.entries[2] = {"+49301234", 145, "andreas/W"};
+    s.memory.entries[4] = {"0405", 129, "BOOKS"};
+    s.sim.entries[1] = {"0170111", 129, "J\xFCrgen/M"};
+    s.sim.entries[2] = {"0170222", 129, "Zo\xEB"};
+    s.sim.entries[3] = {"0170333", 129, "\xC5sa"};
+    s.melodies[1].text = "c4d4e4";
+    return s;
+}
+
+void SmallSim(PhoneState& s) { s.sim.size = 3; }
+
+struct Row {
+    const char* label;
+    std::string input;
+    std::string expected;
+    bool echo = false;
+    void (*setup)(PhoneState&) = nullptr;
+    void (*check)(const PhoneState&) = nullptr;
+};
+
+std::ostream& operator<<(std::ostream& os, const Row& r) { return os << r.label; }
+
+std::string Ok() { return "\r\nOK\r\n"; }
+std::string Err() { return "\r\nERROR\r\n"; }
+std::string Cme(int n) { return "\r\n+CME ERROR: " + std::to_string(n) + "\r\n"; }
+std::string Cms(int n) { return "\r\n+CMS ERROR: " + std::to_string(n) + "\r\n"; }
+std::string Info(std::initializer_list<std::string> lines) {
+    std::string s = "\r\n";
+    for (const auto& l : lines)
+        s += l + "\r\n";
+    return s + Ok();
+}
+
+class InterpreterRows : public testing::TestWithParam<Row> {};
+
+TEST_P(InterpreterRows, AnswersLikeAPhone) {
+    const Row& row = GetParam();
+    PhoneState state = Fixture();
+    if (row.setup)
+        row.setup(state);
+    AtInterpreter at(state);
+    if (!row.echo) {
+        ASSERT_EQ(at.Feed("ATE0\r"), "ATE0\r" + Ok());
+    }
+    EXPECT_EQ(at.Feed(row.input), row.expected);
+    if (row.check)
+        row.check(state);
+}
+
+const Row kBasics[] = {
+    {"bare AT", "AT\r", Ok()},
+    {"lower-case at", "at\r", Ok()},
+    {"LF-only line end", "AT\n", Ok()},
+    {"CR LF ends one line, not two", "AT\r\nAT\r\n", Ok() + Ok()},
+    {"empty lines get no answer", "\r\r\n  \r", ""},
+    {"blanks around the command", "  AT  \r", Ok()},
+    {"unknown command", "AT+CFOO\r", Err()},
+    {"line without AT", "HELLO\r", Err()},
+    {"backspace edits the line", "ATX\b\r", Ok()},
+    {"over-long line", "AT" + std::string(3000, 'A') + "\rAT\r", Err() + Ok()},
+    {"byte above 127 in a command", "AT\xE9\r", Err()},
+    {"split across feeds is one line", "A", ""},
+    {"echo on by default", "AT\r", "AT\r" + Ok(), true},
+    {"echo of E0 itself, then silence", "ATE0\rAT\r", "ATE0\r" + Ok() + Ok(), true},
+    {"E1 turns echo back on", "ATE1\rAT\r", Ok() + "AT\r" + Ok()},
+    {"ATE2 is not a mode", "ATE2\r", Err()},
+    {"CMEE 0 hides the reason", "AT+CMEE=0\rAT+CPBR=0\r", Ok() + Err()},
+    {"CMEE 2 gives words", "AT+CMEE=2\rAT+CPBR=0\r", Ok() + "\r\n+CME ERROR: invalid index\r\n"},
+    {"CMEE read and test", "AT+CMEE?\rAT+CMEE=?\r", Info({"+CMEE: 1"}) + Info({"+CMEE: (0-2)"})},
+    {"CMEE out of range", "AT+CMEE=3\r", Err()},
+};
+INSTANTIATE_TEST_SUITE_P(Basics, InterpreterRows, testing::ValuesIn(kBasics));
+
+const Row kPhonebook[] = {
+    {"CSCS read and test", "AT+CSCS?\rAT+CSCS=?\r",
+     Info({"+CSCS: \"8859-1\""}) + Info({"+CSCS: (\"8859-1\",\"IRA\",\"GSM\",\"UCS2\")"})},
+    {"CSCS unknown set", "AT+CSCS=\"KOI8\"\r", Cme(4)},
+    {"CSCS name in any case", "at+cscs=\"ira\"\rAT+CSCS?\r", Ok() + Info({"+CSCS: \"IRA\""})},
+    {"CPBS select and read", "AT+CPBS=\"SM\"\rAT+CPBS?\r", Ok() + Info({"+CPBS: \"SM\",3,250"})},
+    {"CPBS unknown storage", "AT+CPBS=\"FD\"\r", Cme(3)},
+    {"CPBS test", "AT+CPBS=?\r", Info({"+CPBS: (\"ME\",\"SM\")"})},
+    {"CPBR range of each storage", "AT+CPBR=?\rAT+CPBS=\"SM\"\rAT+CPBR=?\r",
+     Info({"+CPBR: (1-500),40,24"}) + Ok() + Info({"+CPBR: (1-250),40,18"})},
+    {"CPBR listing skips free positions", "AT+CPBR=1,500\r",
+     Info({"+CPBR: 1,\"0301234\",129,\"Anna\"", "+CPBR: 2,\"+49301234\",145,\"andreas/W\"",
+           "+CPBR: 4,\"0405\",129,\"BOOKS\""})},
+    {"CPBR one position", "AT+CPBR=2\r", Info({"+CPBR: 2,\"+49301234\",145,\"andreas/W\""})},
+    {"CPBR of free positions only", "AT+CPBR=5,9\r", Ok()},
+    {"CPBR index 0", "AT+CPBR=0\r", Cme(21)},
+    {"CPBR beyond the storage", "AT+CPBR=1,501\r", Cme(21)},
+    {"CPBR reversed range", "AT+CPBR=5,2\r", Cme(21)},
+    {"CPBR without index", "AT+CPBR=\r", Err()},
+    {"CPBW writes and lists back", "AT+CPBW=7,\"5551\",129,\"Eve/H\"\rAT+CPBR=7\r",
+     Ok() + Info({"+CPBR: 7,\"5551\",129,\"Eve/H\""})},
+    {"name with commas and quotes round trips", "AT+CPBW=8,\"1\",129,\"Smith, \"Jo\", Jr\"\rAT+CPBR=8\r",
+     Ok() + Info({"+CPBR: 8,\"1\",129,\"Smith, \"Jo\", Jr\""})},
+    {"name with a colon", "AT+CPBW=9,\"1\",129,\"Dr: Who\"\rAT+CPBF=\"dr:\"\r",
+     Ok() + Info({"+CPBF: 9,\"1\",129,\"Dr: Who\""})},
+    {"first free position", "AT+CPBW=,\"555\",129,\"New\"\rAT+CPBR=3\r",
+     Ok() + Info({"+CPBR: 3,\"555\",129,\"New\""})},
+    {"first free when full", "AT+CPBS=\"SM\"\rAT+CPBW=,\"555\",129,\"New\"\r", Ok() + Cme(20), false, SmallSim},
+    {"erase", "AT+CPBW=1\rAT+CPBR=1,4\r", Ok() + Info({"+CPBR: 2,\"+49301234\",145,\"andreas/W\"",
+                                                       "+CPBR: 4,\"0405\",129,\"BOOKS\""})},
+    {"erase of a free position is fine", "AT+CPBW=300\r", Ok()},
+    {"write without position or number", "AT+CPBW=\r", Err()},
+    {"invalid index", "AT+CPBW=501,\"1\",129,\"x\"\r", Cme(21)},
+    {"number too long", "AT+CPBW=5,\"" + std::string(41, '1') + "\",129,\"x\"\r", Cme(26)},
+    {"40 digits after a plus fit", "AT+CPBW=5,\"+" + std::string(40, '1') + "\",145,\"x\"\r", Ok()},
+    {"text too long", "AT+CPBW=5,\"1\",129,\"" + std::string(25, 'x') + "\"\r", Cme(24)},
+    {"text at the limit", "AT+CPBW=5,\"1\",129,\"" + std::string(24, 'x') + "\"\r", Ok()},
+    {"SIM text limit is shorter", "AT+CPBS=\"SM\"\rAT+CPBW=5,\"1\",129,\"" + std::string(19, 'x') + "\"\r",
+     Ok() + Cme(24)},
+    {"letter in a dial string", "AT+CPBW=5,\"12a3\",129,\"x\"\r", Cme(27)},
+    {"plus inside a dial string", "AT+CPBW=5,\"12+3\",129,\"x\"\r", Cme(27)},
+    {"type out of range", "AT+CPBW=5,\"1\",100,\"x\"\r", Cme(50)},
+    {"type omitted follows the plus", "AT+CPBW=5,\"+441\"\rAT+CPBR=5\r", Ok() + Info({"+CPBR: 5,\"+441\",145,\"\""})},
+    {"empty number and name", "AT+CPBW=7,\"\",129,\"\"\rAT+CPBR=7\r", Ok() + Info({"+CPBR: 7,\"\",129,\"\""})},
+    {"unterminated text", "AT+CPBW=5,\"1\",129,\"abc\r", Err()},
+    {"8859-1 letters written and read as bytes", "AT+CPBW=5,\"1\",129,\"J\xFCrgen\"\rAT+CPBR=5\r",
+     Ok() + Info({"+CPBR: 5,\"1\",129,\"J\xFCrgen\""})},
+    {"IRA shows letters above 127 as ?", "AT+CPBS=\"SM\"\rAT+CSCS=\"IRA\"\rAT+CPBR=1,2\r",
+     Ok() + Ok() + Info({"+CPBR: 1,\"0170111\",129,\"J?rgen/M\"", "+CPBR: 2,\"0170222\",129,\"Zo?\""})},
+    {"IRA refuses letters above 127", "AT+CSCS=\"IRA\"\rAT+CPBW=5,\"1\",129,\"J\xFC\"\r", Ok() + Cme(25)},
+    {"GSM alphabet on read", "AT+CPBS=\"SM\"\rAT+CSCS=\"GSM\"\rAT+CPBR=1,3\r",
+     Ok() + Ok() + Info({"+CPBR: 1,\"0170111\",129,\"J\x7Ergen/M\"", "+CPBR: 2,\"0170222\",129,\"Zo?\"",
+                         "+CPBR: 3,\"0170333\",129,\"\x0Esa\""})},
+    {"GSM alphabet on write", "AT+CSCS=\"GSM\"\rAT+CPBW=5,\"1\",129,\"\x5B\x7B\"\rAT+CSCS=\"8859-1\"\rAT+CPBR=5\r",
+     Ok() + Ok() + Ok() + Info({"+CPBR: 5,\"1\",129,\"\xC4\xE4\""})},
+    {"GSM euro has no place in the storage", "AT+CSCS=\"GSM\"\rAT+CPBW=5,\"1\",129,\"\x1B\x65\"\r", Ok() + Cme(25)},
+    {"UCS2 on read", "AT+CPBS=\"SM\"\rAT+CSCS=\"UCS2\"\rAT+CPBR=2\r",
+     Ok() + Ok() + Info({"+CPBR: 2,\"0170222\",129,\"005A006F00EB\""})},
+    {"UCS2 on write, either case", "AT+CSCS=\"UCS2\"\rAT+CPBW=5,\"1\",129,\"004a00fC\"\rAT+CSCS=\"8859-1\"\rAT+CPBR=5\r",
+     Ok() + Ok() + Ok() + Info({"+CPBR: 5,\"1\",129,\"J\xFC\""})},
+    {"UCS2 odd length", "AT+CSCS=\"UCS2\"\rAT+CPBW=5,\"1\",129,\"004\"\r", Ok() + Cme(25)},
+    {"UCS2 outside 8859-1", "AT+CSCS=\"UCS2\"\rAT+CPBW=5,\"1\",129,\"20AC\"\r", Ok() + Cme(25)},
+    {"UCS2 not hex", "AT+CSCS=\"UCS2\"\rAT+CPBW=5,\"1\",129,\"00G1\"\r", Ok() + Cme(25)},
+    {"CPBF is case-insensitive", "AT+CPBF=\"an\"\r",
+     Info({"+CPBF: 1,\"0301234\",129,\"Anna\"", "+CPBF: 2,\"+49301234\",145,\"andreas/W\""})},
+    {"CPBF folds accented capitals", "AT+CPBS=\"SM\"\rAT+CPBF=\"\xE5S\"\r",
+     Ok() + Info({"+CPBF: 3,\"0170333\",129,\"\xC5sa\""})},
+    {"CPBF matches the start only", "AT+CPBF=\"nna\"\r", Ok()},
+    {"CPBF in UCS2", "AT+CSCS=\"UCS2\"\rAT+CPBF=\"0042\"\r", Ok() + Info({"+CPBF: 4,\"0405\",129,\"0042004F004F004B0053\""})},
+    {"CPBF test", "AT+CPBF=?\r", Info({"+CPBF: 40,24"})},
+    {"CPBW test", "AT+CPBW=?\r", Info({"+CPBW: (1-500),40,(128-255),24"})},
+};
+INSTANTIATE_TEST_SUITE_P(Phonebook, InterpreterRows, testing::ValuesIn(kPhonebook));
+
+const Row kMelodies[] = {
+    {"ESOM lists eight", "AT*ESOM?\r",
+     Info({"*ESOM: 1,\"\",0", "*ESOM: 2,\"c4d4e4\",0", "*ESOM: 3,\"\",0", "*ESOM: 4,\"\",0", "*ESOM: 5,\"\",0",
+           "*ESOM: 6,\"\",0", "*ESOM: 7,\"\",0", "*ESOM: 8,\"\",0"})},
+    {"ESOM write", "AT*ESOM=3,\"C2p4d#8.\",0\r", Ok(), false, nullptr,
+     [](const PhoneState& s) { EXPECT_EQ(s.melodies[2].text, "C2p4d#8."); }},
+    {"ESOM write without value", "AT*ESOM=8,\"a\"\r", Ok()},
+    {"ESOM index 0", "AT*ESOM=0,\"a\",0\r", Cme(21)},
+    {"ESOM index 9", "AT*ESOM=9,\"a\",0\r", Cme(21)},
+    {"ESOM text too long", "AT*ESOM=1,\"" + std::string(41, 'c') + "\",0\r", Cme(24)},
+    {"ESOM not a melody", "AT*ESOM=1,\"hello\",0\r", Cme(25)},
+    {"ESOM comma inside the text", "AT*ESOM=1,\"c4,d4\",0\r", Cme(25)},
+    {"ESOM test", "AT*ESOM=?\r", Info({"*ESOM: (1-8),40"})},
+    {"ERIP plays", "AT*ERIP=3,31\r", Ok(), false, nullptr,
+     [](const PhoneState& s) {
+         EXPECT_EQ(s.lastPlayedLevel, 3);
+         EXPECT_EQ(s.lastPlayedSound, 31);
+     }},
+    {"ERIP level too high", "AT*ERIP=8,31\r", Cme(50)},
+    {"ERIP sound out of range", "AT*ERIP=3,39\rAT*ERIP=3,0\r", Cme(21) + Cme(21)},
+    {"ERIP without sound", "AT*ERIP=3\r", Err()},
+    {"ERIP test", "AT*ERIP=?\r", Info({"*ERIP: (0-7),(1-38)"})},
+    {"ERIN sets the ring signal", "AT*ERIN=38\rAT*ERIN?\r", Ok() + Info({"*ERIN: 38"})},
+    {"ERIN out of range", "AT*ERIN=39\r", Cme(21)},
+};
+INSTANTIATE_TEST_SUITE_P(Melodies, InterpreterRows, testing::ValuesIn(kMelodies));
+
+const char kHiPdu[] = "0011000381" "21F3" "0000AA" "02C834";
+
+const Row kSms[] = {
+    {"CMGF default and test", "AT+CMGF?\rAT+CMGF=?\r", Info({"+CMGF: 0"}) + Info({"+CMGF: (0,1)"})},
+    {"CMGF 2 is not a mode", "AT+CMGF=2\r", Err()},
+    {"CMGS prompt", "AT+CMGS=12\r", "\r\n> "},
+    {"CMGS sends and numbers", std::string("AT+CMGS=12\r") + kHiPdu + "\x1A", "\r\n> \r\n+CMGS: 1\r\n" + Ok(), false,
+     nullptr,
+     [](const PhoneState& s) {
+         ASSERT_EQ(s.sent.size(), 1u);
+         EXPECT_EQ(s.sent[0].destination, "123");
+         EXPECT_EQ(s.sent[0].typeOfAddress, 129);
+         EXPECT_EQ(s.sent[0].text, "Hi");
+         EXPECT_EQ(s.sent[0].pduHex, kHiPdu);
+         EXPECT_EQ(s.nextMessageReference, 2);
+     }},
+    {"CMGS lower-case hex and a CR before Ctrl-Z",
+     std::string("AT+CMGS=12\r") + "0011000381" "21f3" "0000aa" "02c834\r\x1A", "\r\n> \r\n+CMGS: 1\r\n" + Ok()},
+    {"CMGS twice counts up", std::string("AT+CMGS=12\r") + kHiPdu + "\x1A" + "AT+CMGS=12\r" + kHiPdu + "\x1A",
+     "\r\n> \r\n+CMGS: 1\r\n" + Ok() + "\r\n> \r\n+CMGS: 2\r\n" + Ok()},
+    {"CMGS announced length wrong", std::string("AT+CMGS=13\r") + kHiPdu + "\x1A", "\r\n> " + Cms(304), false,
+     nullptr, [](const PhoneState& s) { EXPECT_TRUE(s.sent.empty()); }},
+    {"CMGS odd hex", "AT+CMGS=12\r0011000381" "21F3" "0000AA" "02C83\x1A", "\r\n> " + Cms(304)},
+    {"CMGS garbage in the PDU", "AT+CMGS=12\r0011000381" "21F3" "0000AA" "02C8Z4\x1A", "\r\n> " + Cms(304)},
+    {"CMGS endless PDU is cut off and refused", "AT+CMGS=12\r" + std::string(5000, '0') + "\x1A" + "AT\r",
+     "\r\n> " + Cms(304) + Ok()},
+    {"CMGS ESC cancels", std::string("AT+CMGS=12\r") + kHiPdu + "\x1B" + "AT\r", "\r\n> " + Ok() + Ok(), false,
+     nullptr, [](const PhoneState& s) { EXPECT_TRUE(s.sent.empty()); }},
+    {"CMGS length out of range", "AT+CMGS=3\rAT+CMGS=165\r", Cms(304) + Cms(304)},
+    {"CMGS without length", "AT+CMGS=\r", Cms(304)},
+    {"CMGS echoes the PDU with echo on", std::string("AT+CMGS=12\r") + kHiPdu + "\x1A",
+     std::string("AT+CMGS=12\r") + "\r\n> " + kHiPdu + "\r\n+CMGS: 1\r\n" + Ok(), true},
+    {"text mode", "AT+CMGF=1\rAT+CMGS=\"+4412\"\rHi\rthere\x1A",
+     Ok() + "\r\n> \r\n> \r\n+CMGS: 1\r\n" + Ok(), false, nullptr,
+     [](const PhoneState& s) {
+         ASSERT_EQ(s.sent.size(), 1u);
+         EXPECT_EQ(s.sent[0].destination, "4412");
+         EXPECT_EQ(s.sent[0].typeOfAddress, 145);
+         EXPECT_EQ(s.sent[0].text, "Hi\nthere");
+     }},
+    {"text mode bad destination", "AT+CMGF=1\rAT+CMGS=\"12ab\"\r", Ok() + Cms(305)},
+};
+INSTANTIATE_TEST_SUITE_P(Sms, InterpreterRows, testing::ValuesIn(kSms));
+
+TEST(Interpreter, StateChangesAreReportedOnlyForChanges) {
+    PhoneState state = Fixture();
+    int changes = 0;
+    InterpreterHooks hooks;
+    hooks.stateChanged = [&] { ++changes; };
+    AtInterpreter at(state, hooks);
+    at.Feed("ATE0\rAT\rAT+CPBR=1,5\rAT*ESOM?\r");
+    EXPECT_EQ(changes, 0);
+    at.Feed("AT+CPBW=9,\"1\",129,\"x\"\rAT+CPBW=9,\"1\",129,\"" + std::string(30, 'x') + "\"\r");
+    EXPECT_EQ(changes, 1);
+    at.Feed(std::string("AT+CMGS=12\r") + kHiPdu + "\x1A");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(Interpreter, FaultHooksReplaceTheCommand) {
+    PhoneState state = Fixture();
+    struct Case {
+        FaultAction action;
+        int code;
+        std::string reply;
+        bool hungUp;
+    };
+    const Case cases[] = {
+        {FaultAction::Error, 0, Err(), false},
+        {FaultAction::CmeError, 10, Cme(10), false},
+        {FaultAction::CmsError, 500, Cms(500), false},
+        {FaultAction::Silent, 0, "", false},
+        {FaultAction::HangupBefore, 0, "", true},
+        {FaultAction::DropMidReply, 0, "\r\nO", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.action));
+        InterpreterHooks hooks;
+        hooks.beforeCommand = [&](std::string_view line) -> std::optional<FaultRule> {
+            if (line == "AT+CPBW=1")
+                return FaultRule{"", c.action, c.code, 1};
+            return std::nullopt;
+        };
+        PhoneState copy = state;
+        AtInterpreter at(copy, hooks);
+        at.Feed("ATE0\r");
+        // The erase only happens when the fault lets the command run (drop mid-reply).
+        EXPECT_EQ(at.Feed("AT+CPBW=1\rAT\r"), c.hungUp ? c.reply : c.reply + Ok());
+        EXPECT_EQ(at.HungUp(), c.hungUp);
+        EXPECT_EQ(copy.memory.entries.count(1), c.action == FaultAction::DropMidReply ? 0u : 1u);
+    }
+}
+
+struct FaultText {
+    const char* text;
+    bool ok;
+    std::string prefix;
+    FaultAction action;
+    int code;
+    int remaining;
+};
+
+TEST(FaultRules, ParseFromTheRight) {
+    const FaultText rows[] = {
+        {"AT+CPBR:error", true, "AT+CPBR", FaultAction::Error, 0, -1},
+        {"AT+CPBS=\"SM\":cme=10:1", true, "AT+CPBS=\"SM\"", FaultAction::CmeError, 10, 1},
+        {"AT+CMGS:cms=304:2", true, "AT+CMGS", FaultAction::CmsError, 304, 2},
+        {"AT:silent", true, "AT", FaultAction::Silent, 0, -1},
+        {"AT+X:Y:drop:3", true, "AT+X:Y", FaultAction::DropMidReply, 0, 3},
+        {"AT:hangup", true, "AT", FaultAction::HangupBefore, 0, -1},
+        {"AT:explode", false, "", FaultAction::Error, 0, 0},
+        {"AT:cme=", false, "", FaultAction::Error, 0, 0},
+        {"AT:error:0", false, "", FaultAction::Error, 0, 0},
+        {"error", false, "", FaultAction::Error, 0, 0},
+        {":error", false, "", FaultAction::Error, 0, 0},
+    };
+    for (const FaultText& r : rows) {
+        SCOPED_TRACE(r.text);
+        FaultRule rule;
+        std::string error;
+        ASSERT_EQ(ParseFaultRule(r.text, &rule, &error), r.ok);
+        if (!r.ok) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        EXPECT_EQ(rule.commandPrefix, r.prefix);
+        EXPECT_EQ(rule.action, r.action);
+        EXPECT_EQ(rule.code, r.code);
+        EXPECT_EQ(rule.remaining, r.remaining);
+    }
+}
+
+TEST(PhoneStateDemo, IsRealisticAndValid) {
+    PhoneState demo = PhoneState::Demo();
+    EXPECT_GE(demo.sim.entries.size(), 25u);
+    EXPECT_GE(demo.memory.entries.size(), 50u);
+    ASSERT_EQ(demo.melodies.size(), 8u);
+    int international = 0, latin1 = 0;
+    for (const PhonebookStorage* st : {&demo.sim, &demo.memory})
+        for (const auto& [pos, r] : st->entries) {
+            EXPECT_LE(r.name.size(), static_cast<size_t>(st->textLimit)) << r.name;
+            EXPECT_LE(pos, st->size);
+            international += r.type == 145;
+            latin1 += std::any_of(r.name.begin(), r.name.end(), [](char c) { return (unsigned char)c > 127; });
+        }
+    EXPECT_GT(international, 2);
+    EXPECT_GT(latin1, 2);
+    for (const Melody& m : demo.melodies)
+        EXPECT_TRUE(IsValidMelodyText(m.text)) << m.text;
+}
+
+} // namespace
