@@ -148,8 +148,10 @@ uint32_t CComPort::ReadAvailable(char* buffer, uint32_t limit) {
     if (!m_isOpen || limit == 0)
         return 0;
     ssize_t n = ::read(m_handle, buffer, limit);
-    if (n > 0)
+    if (n > 0) {
+        m_bytesRead += static_cast<uint64_t>(n);
         return static_cast<uint32_t>(n);
+    }
     // With VMIN and VTIME at 0 an empty queue reads as 0; a hung-up tty or pty reads as EIO.
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
         m_lineLost = true;
@@ -166,6 +168,7 @@ bool CComPort::WriteAll(const char* data, int length) {
         ssize_t n = ::write(m_handle, data + written, static_cast<size_t>(length - written));
         if (n > 0) {
             written += static_cast<int>(n);
+            m_bytesWritten += static_cast<uint64_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR)

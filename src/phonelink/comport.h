@@ -42,6 +42,9 @@ public:
     // Why the last open failed, for the debug log and the command-line tool.
     const std::string& OpenError() const { return m_openError; }
     void SetWriteLimit(int milliseconds) { m_writeLimitMs = milliseconds; }
+    // Traffic since construction, for diagnosis and the line-time benchmarks.
+    uint64_t BytesRead() const { return m_bytesRead; }
+    uint64_t BytesWritten() const { return m_bytesWritten; }
 
     // 0 unrecognised (always on Linux, where the query fails), 1-3 the 9x family, 4-6 NT 4.0,
     // 2000 and XP.
@@ -62,6 +65,8 @@ private:
     bool m_isOpen = false;
     bool m_lineLost = false;
     int m_writeLimitMs = 10000;
+    uint64_t m_bytesRead = 0;
+    uint64_t m_bytesWritten = 0;
     std::string m_devicePath;
     std::string m_openError;
 };
