@@ -75,6 +75,18 @@ void Report(const char* label, const CComPort& port, double wall, double cpu, ui
 
 void PacedExchange() {
     Served s(phonesim::PhoneState::Demo(), 19200);
+    {
+        constexpr int kCount = 20;
+        uint64_t r0 = s.link->Port().BytesRead();
+        double wall0 = WallSeconds();
+        for (int i = 0; i < kCount; ++i)
+            if (!s.link->Transact("AT"))
+                Fail(*s.link, "AT");
+        double wall = WallSeconds() - wall0;
+        double lineTime = static_cast<double>(s.link->Port().BytesRead() - r0) * 10.0 / 19200.0;
+        std::printf("AT exchanges at 19200 bit/s:          %8.2f ms each, line time %.2f ms each\n",
+                    wall * 1000 / kCount, lineTime * 1000 / kCount);
+    }
     if (!s.link->Transact("AT+CPBS=\"ME\""))
         Fail(*s.link, "AT+CPBS");
     uint64_t r0 = s.link->Port().BytesRead(), w0 = s.link->Port().BytesWritten();
