@@ -205,7 +205,11 @@ void CMainFrame::SetInitialView(CView* view, CVantrelDoc* document) {
     UpdateCommandUI();
 }
 
-void CMainFrame::SetStatusText(std::string text) { m_messagePane->setText(QString::fromStdString(text)); }
+void CMainFrame::SetStatusText(std::string text) {
+    const QString line = QString::fromStdString(text);
+    m_messagePane->setText(line);
+    emit StatusTextChanged(line);
+}
 
 QString CMainFrame::StatusText() const { return m_messagePane ? m_messagePane->text() : QString(); }
 

@@ -86,6 +86,10 @@ public:
 
     static QString WebAddress();
 
+signals:
+    // Every text the status line is given, in order (a log of the connection steps).
+    void StatusTextChanged(const QString& text);
+
 protected:
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

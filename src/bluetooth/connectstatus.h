@@ -1,0 +1,25 @@
+#pragma once
+// The status lines of the connection steps, as pure functions so the exact texts are pinned by
+// tests without a stack. Users see these texts; tools and people match them, so they are kept
+// word for word (including the double blank after "BDA:" in two of them).
+#include "btstack/bttypes.h"
+
+#include <string>
+
+namespace connectstatus {
+
+std::string NoDeviceChosen();                                   // dialog cancelled
+std::string ServiceNotFound(const std::string& deviceName);     // no serial-port service
+std::string Attempting(const BdAddr& address);                  // request accepted
+std::string CreateConnectionFailed(int returnCode);             // request refused (rc != 0)
+std::string Connected(const BdAddr& address, int16_t comPort);  // state 0
+std::string Disconnected(const BdAddr& address);                // any other state
+std::string DiscoveryStarting(const BdAddr& address);
+std::string DiscoveryStartFailed(const BdAddr& address);
+std::string ReadingRecords(const BdAddr& address);
+std::string ConnectingTo(const std::string& deviceName);        // per OBEX record
+
+// The name shown when OK was pressed before any phone was clicked.
+std::string NoPhoneClickedName();
+
+} // namespace connectstatus

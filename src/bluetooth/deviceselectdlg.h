@@ -1,0 +1,76 @@
+#pragma once
+// The dialog (template 140) in which the user picks the phone to work with, once, at the end of
+// start-up. It lists the cellular phones the stack already knows; a click on one searches that
+// phone for its serial-port service on a worker thread, and OK waits up to 3000 ms for that
+// search before the connect step reads the choice.
+#include "bluetooth/devicelist.h"
+#include "btstack/btif.h"
+#include "platform/event.h"
+#include "platform/worker.h"
+
+#include <QDialog>
+
+#include <array>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class QListWidget;
+class QListWidgetItem;
+
+// What the connect step reads once the dialog closed with OK.
+struct DeviceChoice {
+    bool serviceFound = false;
+    BdAddr phoneAddress{};
+    std::string deviceName;  // the phone last clicked, or a note that none was
+    std::string serviceName; // of the first serial-port record found
+};
+
+class CDeviceSelectDlg : public QDialog, public CBtIf {
+    Q_OBJECT
+public:
+    static constexpr uint32_t kSearchWaitMs = 3000;
+
+    explicit CDeviceSelectDlg(QWidget* parent = nullptr);
+    ~CDeviceSelectDlg() override;
+
+    void OnServiceDiscoveryDone() override;
+
+    // A click on a row: starts the serial-port search of that phone. Beside the rows
+    // (row < 0 or past the end) nothing happens and the previous choice stays.
+    void OnClickDeviceList(int row);
+    // Valid after exec() returned Accepted: the search has ended or been given up by then.
+    DeviceChoice Choice() const;
+
+    const std::vector<DeviceRecord>& Devices() const { return m_devices; }
+    QListWidget* DeviceList() const { return m_deviceList; }
+
+    // OK: waits for the last search (at most 3000 ms), then closes.
+    void accept() override;
+    // Every way of closing comes through here: the cursor is restored and a search still
+    // running is told that nobody will read its result.
+    void done(int result) override;
+
+private:
+    void SerialSearchThread();
+    void restoreCursor();
+
+    platform::Event m_searchDone;
+    platform::Event m_discoveryDone;
+    BdAddr m_phoneAddress{};
+    std::string m_deviceName;
+    bool m_clicked = false;
+    bool m_waitCursor = false;
+
+    // Written by the search worker, read by the GUI thread once the search is over.
+    mutable std::mutex m_resultMutex;
+    std::string m_serviceName;
+    bool m_serviceFound = false;
+    bool m_resultTaken = false;
+
+    std::vector<DeviceRecord> m_devices;
+    std::array<CSdpDiscoveryRec, 20> m_sdpRecords;
+    QListWidget* m_deviceList;
+    // Declared last so it is joined before anything it touches goes away.
+    platform::Worker m_searchWorker;
+};

@@ -1,0 +1,265 @@
+#include "vantrelapp.h"
+
+#include "bluetooth/connectstatus.h"
+#include "bluetooth/deviceselectdlg.h"
+#include "btstack/backend.h"
+#include "platform/debuglog.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "ui/aboutdlg.h"
+#include "ui/doctemplate.h"
+#include "ui/ids.h"
+#include "ui/mainframe.h"
+#include "ui/messages.h"
+#include "ui/strings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QThread>
+
+#include <memory>
+
+namespace {
+constexpr auto kPictureKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Dunmere\\Harlune";
+}
+
+CVantrelApp::CVantrelApp() = default;
+
+CVantrelApp::~CVantrelApp() {
+    // Normally ExitInstance did this already; a test may construct and drop the object alone.
+    CSppClient::StopNotifications();
+    CBtIf::StopNotifications();
+    {
+        std::lock_guard lock(m_statusMutex);
+        m_shuttingDown = true;
+    }
+    m_statusHandedOver.notify_all();
+    m_discoveryDone.Set();
+    std::lock_guard lock(m_workerMutex);
+    m_obexWorker.Join();
+}
+
+bool CVantrelApp::InitInstance() {
+    // Hosting embedded controls and three-dimensional dialog controls need no set-up in Qt.
+    const ui::CommandLineInfo commandLine = ParseCommandLine();
+    if (!commandLine.error.isEmpty()) {
+        ui::ShowErrorMessage(nullptr, QStringLiteral("Command line: %1").arg(commandLine.error));
+        return false;
+    }
+    if (commandLine.debug)
+        platform::SetDebugLogEnabled(true);
+    loadRegistry();
+    const QString stackError = chooseStack(commandLine.stack);
+
+    QCoreApplication::setApplicationName(ui::Strings::Instance().Load(ui::AFX_IDS_APP_TITLE));
+    SetRegistryKey(QStringLiteral("Local AppWizard-Generated Applications"));
+    LoadStdProfileSettings(4);
+    AddDocTemplate(std::make_unique<CSingleDocTemplate>(ui::IDR_MAINFRAME));
+    if (!ProcessShellCommand(commandLine))
+        return false;
+
+    CMainFrame* frame = MainFrame();
+    frame->show();
+    frame->update();
+    if (!stackError.isEmpty()) {
+        // No device list to choose from: the program runs on with the phone commands inert.
+        m_deviceFound = false;
+        frame->SetStatusText(stackError.toStdString());
+        return true;
+    }
+    ConnectToPhone();
+    return true;
+}
+
+void CVantrelApp::loadRegistry() {
+    platform::Registry& registry = platform::Registry::Instance();
+    std::string error;
+    if (!registry.Load(platform::UserConfigDir() + "/registry.ini", platform::SharedDataDir() + "/registry-defaults.ini",
+                       &error))
+        ui::ShowErrorMessage(nullptr, QString::fromStdString(error));
+    // The shipped picture folder is relative to the shared data folder, wherever the program
+    // was installed; the resolved path is live and never written back.
+    if (auto dir = registry.GetString(kPictureKey, "Dir"); dir && !dir->empty() && QDir::isRelativePath(QString::fromStdString(*dir)))
+        registry.SetString(kPictureKey, "Dir", platform::SharedDataDir() + "/" + *dir, platform::RegOrigin::Live);
+}
+
+QString CVantrelApp::chooseStack(const QString& stack) {
+    if (stack.isEmpty()) {
+        // The registry was just reloaded; put the stack's device list back into it.
+        btstack::PublishDevices(*btstack::CurrentBackend(), platform::Registry::Instance());
+        return {};
+    }
+    std::string error;
+    std::shared_ptr<btstack::Backend> backend = btstack::CreateBackend(stack.toStdString(), &error);
+    if (!backend) {
+        // No silent fall-back to the demo phone: the user asked for a particular stack.
+        const QString text = QStringLiteral("The Bluetooth stack \"%1\" is not available: %2")
+                                 .arg(stack, QString::fromStdString(error));
+        ui::ShowErrorMessage(nullptr, text);
+        return text;
+    }
+    btstack::SetBackend(std::move(backend));
+    return {};
+}
+
+int CVantrelApp::ExitInstance() {
+    {
+        std::lock_guard lock(m_statusMutex);
+        m_shuttingDown = true;
+    }
+    m_statusHandedOver.notify_all();
+    m_discoveryDone.Set();
+    CSppClient::StopNotifications();
+    CBtIf::StopNotifications();
+    {
+        std::lock_guard lock(m_workerMutex);
+        // A notification that ran while we stopped may have started a fresh search.
+        m_discoveryDone.Set();
+        m_obexWorker.Join();
+    }
+    return CWinApp::ExitInstance();
+}
+
+bool CVantrelApp::OnCmdMsg(int commandId, bool execute) {
+    if (commandId == ui::ID_APP_ABOUT) {
+        if (execute)
+            ShowAboutBox();
+        return true;
+    }
+    return CWinApp::OnCmdMsg(commandId, execute);
+}
+
+void CVantrelApp::ShowAboutBox() {
+    CAboutDlg about(MainFrame());
+    about.exec();
+}
+
+bool CVantrelApp::shuttingDown() const {
+    std::lock_guard lock(m_statusMutex);
+    return m_shuttingDown;
+}
+
+void CVantrelApp::SetStatusText(std::string text) {
+    platform::DebugLog("status: " + text);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (QThread::currentThread() == app->thread()) {
+        if (CMainFrame* frame = MainFrame())
+            frame->SetStatusText(std::move(text));
+        return;
+    }
+    auto handedOver = std::make_shared<bool>(false);
+    {
+        std::lock_guard lock(m_statusMutex);
+        if (m_shuttingDown)
+            return;
+    }
+    QMetaObject::invokeMethod(
+        app,
+        [this, text = std::move(text), handedOver]() mutable {
+            if (CMainFrame* frame = MainFrame())
+                frame->SetStatusText(std::move(text));
+            {
+                std::lock_guard lock(m_statusMutex);
+                *handedOver = true;
+            }
+            m_statusHandedOver.notify_all();
+        },
+        Qt::QueuedConnection);
+    // Not a blocking queued call: that one would wait forever for a GUI thread which is itself
+    // waiting for this thread at exit.
+    std::unique_lock lock(m_statusMutex);
+    m_statusHandedOver.wait(lock, [&] { return *handedOver || m_shuttingDown; });
+}
+
+std::array<uint8_t, 6> CVantrelApp::PhoneAddress() const {
+    std::lock_guard lock(m_phoneMutex);
+    return m_phoneAddress;
+}
+
+std::string CVantrelApp::DeviceName() const {
+    std::lock_guard lock(m_phoneMutex);
+    return m_deviceName;
+}
+
+void CVantrelApp::ConnectToPhone() {
+    DeviceChoice choice;
+    {
+        CDeviceSelectDlg dialog;
+        if (dialog.exec() != QDialog::Accepted) {
+            m_deviceFound = false;
+            SetStatusText(connectstatus::NoDeviceChosen());
+            return;
+        }
+        choice = dialog.Choice();
+    }
+    {
+        // Set before the request: the connected-state notification may come at once, and its
+        // OBEX search reads both.
+        std::lock_guard lock(m_phoneMutex);
+        m_deviceName = choice.deviceName;
+        if (choice.serviceFound)
+            m_phoneAddress = choice.phoneAddress;
+    }
+    if (choice.serviceFound) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        RemoveConnection();
+        const int rc = CreateConnection(choice.phoneAddress, choice.serviceName.c_str());
+        // The request is made; the outcome comes later and must not keep the cursor busy.
+        QGuiApplication::restoreOverrideCursor();
+        SetStatusText(connectstatus::Attempting(choice.phoneAddress));
+        if (rc != SPP_CLIENT_SUCCESS)
+            SetStatusText(connectstatus::CreateConnectionFailed(rc));
+    } else {
+        SetStatusText(connectstatus::ServiceNotFound(choice.deviceName));
+    }
+    m_deviceFound = choice.serviceFound;
+}
+
+void CVantrelApp::OnSppStateChange(const BdAddr& address, const DevClass&, const std::string&, int16_t comPort,
+                                   int state) {
+    if (state == SPP_STATE_CONNECTED) {
+        m_comPort = comPort;
+        SetStatusText(connectstatus::Connected(address, comPort));
+        startObexSearch();
+    } else {
+        SetStatusText(connectstatus::Disconnected(address));
+    }
+}
+
+void CVantrelApp::OnServiceDiscoveryDone() { m_discoveryDone.Set(); }
+
+void CVantrelApp::startObexSearch() {
+    std::lock_guard lock(m_workerMutex);
+    if (shuttingDown())
+        return;
+    // The searches share the record buffer and the event, so a new one starts only after the
+    // previous one has ended (its wait is bounded).
+    m_obexWorker.Join();
+    m_discoveryDone.Reset();
+    m_obexWorker.Start([this] { ObexDiscoveryThread(); });
+}
+
+void CVantrelApp::ObexDiscoveryThread() {
+    const BdAddr address = PhoneAddress();
+    const std::string name = DeviceName();
+    SetStatusText(connectstatus::DiscoveryStarting(address));
+    const GUID classId = guid_SERVCLASS_OBEX_OBJECT_PUSH;
+    if (StartDiscovery(address, &classId) == 0) {
+        SetStatusText(connectstatus::DiscoveryStartFailed(address));
+        return;
+    }
+    m_discoveryDone.Wait(kDiscoveryWaitMs);
+    if (shuttingDown())
+        return;
+    SetStatusText(connectstatus::ReadingRecords(address));
+    const int count = ReadDiscoveryRecords(address, static_cast<int>(m_sdpRecords.size()), m_sdpRecords.data(), &classId);
+    for (int i = 0; i < count; ++i) {
+        // A record without an RFCOMM channel keeps the channel found so far.
+        uint8_t channel = 0;
+        if (m_sdpRecords[static_cast<size_t>(i)].FindRFCommScn(&channel))
+            m_obexChannel = channel;
+        SetStatusText(connectstatus::ConnectingTo(name));
+    }
+}

@@ -1,0 +1,113 @@
+// The entry actions of the list's pop-up menu.
+#include "addentrydlg.h"
+#include "editentrydlg.h"
+#include "phonebookleft.h"
+#include "phonebookright.h"
+#include "phonebooktexts.h"
+#include "phonelink/phonelink.h"
+#include "ui/mainframe.h"
+
+#include <algorithm>
+
+namespace {
+
+// Names travel in the character set the link negotiated; numbers are dial strings.
+CEntryDlg::Check checkFor(const CPhoneLink& link) {
+    const Charset charset = link.CurrentCharset();
+    return [charset](const phonebook::EntryTexts& texts) { return phonebook::CheckEntryTexts(texts, charset); };
+}
+
+} // namespace
+
+PhonebookEntry* CPhonebookRight::liveSelectedEntry() const {
+    CMainFrame* f = frame();
+    CPhoneLink* link = f ? f->PhoneLink() : nullptr;
+    if (!link || !m_selectedEntry)
+        return nullptr;
+    for (uint8_t storage : {kStoragePhone, kStorageSim}) {
+        const PhonebookList& list = link->Entries(storage);
+        if (std::any_of(list.begin(), list.end(), [this](const auto& e) { return e.get() == m_selectedEntry; }))
+            return m_selectedEntry;
+    }
+    return nullptr;
+}
+
+void CPhonebookRight::reportRefusal(bool ok, const QString& action) {
+    CMainFrame* f = frame();
+    if (ok || !f || !f->PhoneLink())
+        return;
+    f->SetStatusText(phonebook::RefusedChangeText(action, f->PhoneLink()->LastError()).toStdString());
+}
+
+void CPhonebookRight::OnEntryDelete() {
+    CMainFrame* f = frame();
+    if (!f)
+        return;
+    f->EnsurePhonebookRead();
+    PhonebookEntry* entry = liveSelectedEntry();
+    CPhoneLink* link = f->PhoneLink();
+    if (!entry || !link)
+        return;
+    // A successful delete frees the record.
+    const uint8_t storage = entry->storage;
+    const bool ok = link->DeleteEntry(entry);
+    m_selectedEntry = nullptr;
+    if (ok)
+        Fill(storage);
+    reportRefusal(ok, QStringLiteral("delete the entry"));
+}
+
+void CPhonebookRight::OnEntryModify() {
+    CMainFrame* f = frame();
+    if (!f)
+        return;
+    f->EnsurePhonebookRead();
+    CPhoneLink* link = f->PhoneLink();
+    PhonebookEntry* entry = liveSelectedEntry();
+    if (!entry || !link)
+        return;
+    const uint8_t storage = entry->storage;
+    CEditEntryDlg dlg(this);
+    dlg.m_name = QString::fromStdString(entry->name);
+    dlg.m_number = QString::fromStdString(entry->number);
+    dlg.SetCheck(checkFor(*link));
+    bool ok = true;
+    if (dlg.exec() == QDialog::Accepted && (entry = liveSelectedEntry()))
+        ok = link->ModifyEntry(entry, dlg.m_number.toStdString(), dlg.m_name.toStdString());
+    // The link keeps the old texts when the phone refused, so the list shows what the phone holds.
+    Fill(storage);
+    reportRefusal(ok, QStringLiteral("change the entry"));
+}
+
+void CPhonebookRight::OnEntryAdd() {
+    CMainFrame* f = frame();
+    if (!f)
+        return;
+    f->EnsurePhonebookRead();
+    CPhoneLink* link = f->PhoneLink();
+    const int storage = m_tree ? m_tree->Storage() : 0;
+    if (!link || (storage != kStoragePhone && storage != kStorageSim))
+        return;
+    CAddEntryDlg dlg(this);
+    dlg.SetCheck(checkFor(*link));
+    bool ok = true;
+    if (dlg.exec() == QDialog::Accepted) {
+        auto entry = std::make_unique<PhonebookEntry>();
+        entry->name = dlg.m_name.toStdString();
+        entry->number = dlg.m_number.toStdString();
+        entry->type = kTypeNational;
+        entry->storage = static_cast<uint8_t>(storage);
+        ok = link->AddEntry(std::move(entry));
+    }
+    Fill(storage);
+    reportRefusal(ok, QStringLiteral("add the entry"));
+}
+
+void CPhonebookRight::OnEntrySms() {
+    CMainFrame* f = frame();
+    PhonebookEntry* entry = liveSelectedEntry();
+    if (!f || !entry)
+        return;
+    // The frame retires this view; nothing of it may be touched after the call.
+    f->SwitchToSmsView(QString::fromStdString(entry->number));
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The window in front of the frame while the whole phone book is read, the first time it is
+// needed in a run: two labelled bars, one per storage, moved by the phone link as it reads. The
+// read starts from a timer about a second after the window shows, and the window closes itself
+// when the read returns.
+#include "phonelink/readprogress.h"
+
+#include <QDialog>
+#include <QString>
+
+class CMainFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class CReadProgressDlg : public QDialog, public IReadProgress {
+    Q_OBJECT
+public:
+    explicit CReadProgressDlg(CMainFrame* frame);
+    ~CReadProgressDlg() override;
+
+    IProgressSink* SimProgress() override;
+    IProgressSink* PhoneProgress() override;
+
+    QProgressBar* SimBar() const { return m_simProgress; }
+    QProgressBar* PhoneBar() const { return m_phoneProgress; }
+    // What the read left for the status line: empty after a full read.
+    QString Outcome() const { return m_outcome; }
+    bool ReadDone() const { return m_readDone; }
+
+    // The pause before the read; tests and screenshots shorten or lengthen it.
+    static void SetStartDelay(int milliseconds);
+    static int StartDelay();
+
+    static constexpr int kTimerId = 113;
+    static QString FailureLine() { return QStringLiteral("Read phone book error, check the connection status!"); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+public slots:
+    // Enter and Escape must not end the window before the read: the frame counts the phone book
+    // as read either way, and the lists would stay empty for the rest of the run.
+    void reject() override;
+    void accept() override;
+
+private:
+    class BarSink;
+    void OnTimer();
+
+    CMainFrame* m_frame;
+    QProgressBar* m_simProgress;
+    QProgressBar* m_phoneProgress;
+    QLabel* m_simLabel;
+    QLabel* m_phoneLabel;
+    QPushButton* m_confirm;
+    BarSink* m_simSink;
+    BarSink* m_phoneSink;
+    int m_timer = 0;
+    bool m_readDone = false;
+    QString m_outcome;
+};

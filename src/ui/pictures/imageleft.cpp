@@ -1,0 +1,116 @@
+#include "imageleft.h"
+
+#include "ui/ids.h"
+#include "ui/pictures/picturefolder.h"
+#include "ui/pictures/picturepane.h"
+#include "ui/resources.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+const QString kModels[] = {QStringLiteral("T39"), QStringLiteral("T68")};
+
+bool isModelName(const QString& path) {
+    for (const QString& model : kModels)
+        if (path == model)
+            return true;
+    return false;
+}
+
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+CImageLeft::CImageLeft(QWidget* parent) : QTreeWidget(parent) {
+    setObjectName(QStringLiteral("imageLeft"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setIconSize(QSize(16, 16));
+    // Items are placed in order as they are inserted; the tree never re-sorts on its own.
+    setSortingEnabled(false);
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onSelChanged(current); });
+}
+
+QString CImageLeft::ItemPath(const QTreeWidgetItem* item) {
+    return item ? item->data(0, kPathRole).toString() : QString();
+}
+
+QTreeWidgetItem* CImageLeft::ModelItem(const QString& model) const {
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (ItemPath(topLevelItem(i)) == model)
+            return topLevelItem(i);
+    return nullptr;
+}
+
+void CImageLeft::OnInitialUpdate() {
+    setRootIsDecorated(true);
+    // The selection stays visible while the focus is in the right pane.
+    setStyleSheet(QStringLiteral("QTreeView::item:selected:!active { background: palette(highlight);"
+                                 " color: palette(highlighted-text); }"));
+    const pictures::PictureDir dir = pictures::ReadPictureDir();
+    m_folderProblem = dir.ok ? QString() : dir.problem;
+    for (const QString& model : kModels)
+        fillModelFolder(model, insertModel(model), dir.ok, dir.path);
+}
+
+QTreeWidgetItem* CImageLeft::insertModel(const QString& model) {
+    auto* item = new QTreeWidgetItem(QStringList{model});
+    QIcon icon;
+    icon.addPixmap(ui::ResourceIcon(ui::IDI_MEMORY_PHONEBOOK).pixmap(16, 16), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(ui::ResourceIcon(ui::IDI_SIM_PHONEBOOK).pixmap(16, 16), QIcon::Selected, QIcon::Off);
+    item->setIcon(0, icon);
+    item->setData(0, kPathRole, model);
+    m_itemPaths.append(model);
+    int at = 0;
+    while (at < topLevelItemCount() && pictures::PictureNameLess(topLevelItem(at)->text(0), model))
+        ++at;
+    insertTopLevelItem(at, item);
+    item->setExpanded(false);
+    return item;
+}
+
+void CImageLeft::fillModelFolder(const QString& model, QTreeWidgetItem* modelItem, bool folderKnown,
+                                 const QString& dir) {
+    // Without the registry value there is no folder to look in, and no guessing one.
+    if (!folderKnown)
+        return;
+    const QString folder = dir + u'/' + model;
+    const pictures::ModelFolder listing = pictures::ReadModelFolder(folder);
+    if (!listing.exists) {
+        if (m_folderProblem.isEmpty())
+            m_folderProblem = QStringLiteral("the picture folder %1 does not exist").arg(folder);
+        return;
+    }
+    const QIcon entryIcon = ui::ResourceIcon(ui::IDI_PHONEBOOK_ENTRY);
+    for (const QString& name : listing.entries) {
+        const QString path = folder + u'/' + name;
+        m_itemPaths.append(path);
+        auto* item = new QTreeWidgetItem(QStringList{name});
+        item->setIcon(0, entryIcon);
+        item->setData(0, kPathRole, path);
+        modelItem->addChild(item);
+    }
+}
+
+void CImageLeft::onSelChanged(QTreeWidgetItem* item) {
+    if (!item)
+        return;
+    const QString path = ItemPath(item);
+    if (isModelName(path) || !m_pRightPane)
+        return;
+    m_pRightPane->SetPicture(path);
+}
+
+void CImageLeft::OnUpload() {
+    if (!m_pRightPane)
+        return;
+    WaitCursor wait;
+    m_pRightPane->OnUpload();
+}

@@ -1,0 +1,127 @@
+#include "smsview.h"
+
+#include "phonelink/phonelink.h"
+#include "ui/ids.h"
+#include "ui/mainframe.h"
+#include "ui/resources.h"
+#include "ui/sms/smsbudget.h"
+
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kTextId = 1003;
+constexpr int kNumberId = 1004;
+constexpr int kSendId = 1015;
+
+QString controlName(int id) { return QStringLiteral("control%1").arg(id); }
+
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+CSMSView::CSMSView(QString number, QWidget* parent)
+    : CColorFormView(ui::VIEW_SMS, QSize(320, 177), QStringLiteral("MS Sans Serif"), 8, parent),
+      m_smsNumber(std::move(number)) {
+    // Template order is the tab order: text, number, Send.
+    m_textEdit = new QPlainTextEdit(this);
+    m_textEdit->setObjectName(controlName(kTextId));
+    m_textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_textEdit->setTabChangesFocus(true);
+    Place(m_textEdit, 53, 79, 148, 68);
+
+    m_numberEdit = new QLineEdit(this);
+    m_numberEdit->setObjectName(controlName(kNumberId));
+    Place(m_numberEdit, 54, 29, 147, 14);
+
+    m_sendButton = new QPushButton(QStringLiteral("Send"), this);
+    m_sendButton->setObjectName(controlName(kSendId));
+    Place(m_sendButton, 212, 131, 50, 14);
+
+    m_destinationGroup = new QGroupBox(QStringLiteral("Destination"), this);
+    Place(m_destinationGroup, 46, 14, 225, 39);
+
+    m_icon = new QLabel(this);
+    m_icon->setObjectName(QStringLiteral("smsIcon"));
+    m_icon->setPixmap(ui::ResourceIcon(ui::IDI_SMS).pixmap(32, 32));
+    m_icon->setGeometry(QRect(Units().ToPixels(17, 22, 0, 0).topLeft(), QSize(32, 32)));
+
+    m_textGroup = new QGroupBox(QStringLiteral("Text(max 160 chars)"), this);
+    Place(m_textGroup, 47, 67, 225, 88);
+
+    // In the free corner of the text's group box, above Send.
+    m_counter = new QLabel(this);
+    m_counter->setObjectName(QStringLiteral("smsCounter"));
+    m_counter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_counter->setWordWrap(true);
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    m_counter->setFont(small);
+    Place(m_counter, 207, 80, 62, 22);
+
+    // The group boxes were made after the controls they frame (tab order); behind them they
+    // would take the clicks meant for the edits.
+    m_destinationGroup->lower();
+    m_textGroup->lower();
+
+    connect(m_textEdit, &QPlainTextEdit::textChanged, this, &CSMSView::UpdateCounter);
+    connect(m_sendButton, &QPushButton::clicked, this, &CSMSView::OnSend);
+}
+
+CMainFrame* CSMSView::Frame() const { return qobject_cast<CMainFrame*>(window()); }
+
+void CSMSView::SetStatus(const std::string& text) {
+    if (CMainFrame* frame = Frame())
+        frame->SetStatusText(text);
+}
+
+void CSMSView::OnInitialUpdate() {
+    m_textEdit->setPlainText(m_smsText);
+    m_numberEdit->setText(m_smsNumber);
+    UpdateCounter();
+    FitParentFrame();
+}
+
+void CSMSView::UpdateCounter() {
+    const smsform::SmsBudget budget = smsform::MeasureSmsText(m_textEdit->toPlainText().toStdString());
+    m_counter->setText(QString::fromStdString(smsform::BudgetLabel(budget)));
+    QPalette palette = m_counter->palette();
+    palette.setColor(QPalette::WindowText, budget.Fits() ? this->palette().color(QPalette::WindowText)
+                                                         : QColor(Qt::red).darker(130));
+    m_counter->setPalette(palette);
+}
+
+void CSMSView::OnSend() {
+    m_smsText = m_textEdit->toPlainText();
+    m_smsNumber = m_numberEdit->text();
+    CMainFrame* frame = Frame();
+    CPhoneLink* link = frame ? frame->PhoneLink() : nullptr;
+    if (!link) {
+        SetStatus("Message not sent: no phone is connected");
+        return;
+    }
+    const std::string text = m_smsText.toStdString();
+    const smsform::SmsBudget budget = smsform::MeasureSmsText(text);
+    if (!budget.Fits()) {
+        SetStatus("Message not sent: " + smsform::BudgetRefusal(budget));
+        return;
+    }
+    bool sent;
+    {
+        WaitCursor wait;
+        sent = link->SendSms(text, m_smsNumber.toStdString());
+    }
+    // The fields keep their contents either way, so the message can go again at once.
+    if (sent)
+        SetStatus("Message sent (reference " + std::to_string(link->LastMessageReference()) + ")");
+    else
+        SetStatus("Message not sent: " + link->LastError().text);
+}
