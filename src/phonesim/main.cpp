@@ -8,8 +8,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "phonesim/obexreceiver.h"
 #include "phonesim/phone.h"
 #include "phonesim/server.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -37,6 +39,11 @@ const char kUsage[] =
     "                     misbehave on command lines starting with PREFIX (any case);\n"
     "                     ACTION is error, cme=N, cms=N, silent, drop (mid-reply) or hangup;\n"
     "                     COUNT limits how many lines it hits. Repeatable.\n"
+    "  --obex-tcp PORT    also run the OBEX object push service on 127.0.0.1:PORT (0 picks\n"
+    "                     one); \"OBEX PORT\" is printed after the line above (on stderr\n"
+    "                     with --stdio)\n"
+    "  --obex-dir DIR     where pushed objects are stored (default: the user data folder's\n"
+    "                     phonesim-received)\n"
     "  --help             show this text\n"
     "\n"
     "Runs until interrupted (SIGINT/SIGTERM), or with --stdio until the input ends.\n"
@@ -67,6 +74,9 @@ int main(int argc, char** argv) {
     std::string stateFile;
     phonesim::ServeOptions options;
     std::vector<phonesim::FaultRule> faults;
+    bool obex = false;
+    unsigned long obexPort = 0;
+    std::string obexDir;
 
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -96,6 +106,15 @@ int main(int argc, char** argv) {
                 return Usage("give only one of --pty, --tcp, --stdio");
             if (!ParseUnsigned(value("port"), 65535, &tcpPort))
                 return Usage("--tcp needs a port number 0..65535");
+        } else if (arg == "--obex-tcp") {
+            obex = true;
+            if (!ParseUnsigned(value("port"), 65535, &obexPort))
+                return Usage("--obex-tcp needs a port number 0..65535");
+        } else if (arg == "--obex-dir") {
+            const char* v = value("dir");
+            if (!v || !*v)
+                return Usage("--obex-dir needs a folder");
+            obexDir = v;
         } else if (arg == "--state") {
             const char* v = value("file");
             if (!v || !*v)
@@ -155,7 +174,43 @@ int main(int argc, char** argv) {
     // A reader that went away must not kill the phone; the write just fails.
     std::signal(SIGPIPE, SIG_IGN);
 
+    // Block the stop signals before any thread starts, so only sigwait below receives them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    if (mode != Mode::Stdio)
+        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    std::unique_ptr<phonesim::ObexTcpReceiver> obexReceiver;
+    if (!obexDir.empty() && !obex)
+        return Usage("--obex-dir goes with --obex-tcp");
+    if (obex) {
+        if (obexDir.empty())
+            obexDir = platform::UserDataDir() + "/phonesim-received";
+        if (!platform::MakeDirs(obexDir)) {
+            std::fprintf(stderr, "harlune-phonesim: cannot create %s\n", obexDir.c_str());
+            return kExitFailure;
+        }
+        obex::PushServerOptions obexOptions;
+        obexOptions.folder = obexDir;
+        obexReceiver = std::make_unique<phonesim::ObexTcpReceiver>(obexOptions);
+        std::string error;
+        if (!obexReceiver->Start(static_cast<uint16_t>(obexPort), &error)) {
+            std::fprintf(stderr, "harlune-phonesim: %s\n", error.c_str());
+            return kExitFailure;
+        }
+    }
+    auto announceObex = [&](FILE* to) {
+        if (obexReceiver) {
+            std::fprintf(to, "OBEX %u\n", obexReceiver->Port());
+            std::fflush(to);
+        }
+    };
+
     if (mode == Mode::Stdio) {
+        announceObex(stderr);
         std::string error;
         if (!phonesim::ServeDescriptors(*phone, STDIN_FILENO, STDOUT_FILENO, options, -1, &error)) {
             std::fprintf(stderr, "harlune-phonesim: %s\n", error.c_str());
@@ -164,13 +219,6 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
 
-    // Block the stop signals before any thread starts, so only sigwait below receives them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     std::string error;
     if (mode == Mode::Pty) {
@@ -181,6 +229,7 @@ int main(int argc, char** argv) {
         }
         std::printf("%s\n", server.DevicePath().c_str());
         std::fflush(stdout);
+        announceObex(stdout);
         int signal = 0;
         sigwait(&stopSignals, &signal);
         server.Stop();
@@ -192,6 +241,7 @@ int main(int argc, char** argv) {
         }
         std::printf("%u\n", server.Port());
         std::fflush(stdout);
+        announceObex(stdout);
         int signal = 0;
         sigwait(&stopSignals, &signal);
         server.Stop();
