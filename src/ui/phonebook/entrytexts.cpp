@@ -1,5 +1,7 @@
 #include "entrytexts.h"
 
+#include <QList>
+
 namespace phonebook {
 namespace {
 
