@@ -186,7 +186,9 @@ std::string CVantrelApp::DeviceName() const {
 void CVantrelApp::ConnectToPhone() {
     DeviceChoice choice;
     {
-        CDeviceSelectDlg dialog;
+        // Owned by the main window, as a dialog without a parent is by the framework: it
+        // stays in front of the frame and opens centred on it.
+        CDeviceSelectDlg dialog(MainFrame());
         if (dialog.exec() != QDialog::Accepted) {
             m_deviceFound = false;
             SetStatusText(connectstatus::NoDeviceChosen());

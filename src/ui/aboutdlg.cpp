@@ -26,7 +26,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     };
     place(QStringLiteral("Harlune Version 0.9"), 40, 24, 119, 8);
     place(QStringLiteral("Copyright (C) 2002 Dunmere"), 40, 37, 119, 8);
-    place(QStringLiteral("Any problem mail to support@dunmere.example"), 40, 11, 149, 8);
+    place(QStringLiteral("Any problem mail to help@dunmere.example"), 40, 11, 149, 8);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("okButton"));
