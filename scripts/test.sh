@@ -25,5 +25,14 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DHARLUNE_SANITIZE=ON -DHARLUNE_BUILD_BENCH=OFF || status=1
 
+# Threads (stack notifications, workers, the emulated phone's server) under ThreadSanitizer. The
+# windows are left out: Qt's own libraries are not built with TSan and would only report noise.
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DHARLUNE_TSAN=ON -DHARLUNE_BUILD_GUI=OFF -DHARLUNE_BUILD_BENCH=OFF || status=1
+
+# Every fuzz target briefly, so that a parser regression shows up here; scripts/fuzz.sh runs longer.
+echo "== fuzz"
+bash scripts/fuzz.sh "${HARLUNE_FUZZ_SECONDS:-3}" || status=1
+
 if [ $status -eq 0 ]; then echo "== all test runs passed"; else echo "== a test run FAILED"; fi
 exit $status

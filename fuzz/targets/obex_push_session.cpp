@@ -1,0 +1,45 @@
+// The receiving side: a stream of request packets from an untrusted sender, decoded and fed to
+// the push session, which must never write outside its folder.
+#include "fuzzinput.h"
+#include "obex/codec.h"
+#include "obex/pushserver.h"
+
+#include <filesystem>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+std::string folder() {
+    static std::string dir = [] {
+        char tmpl[] = "/tmp/harlune-fuzz-push-XXXXXX";
+        return std::string(::mkdtemp(tmpl));
+    }();
+    return dir;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    obex::PushServerOptions options;
+    options.folder = folder();
+    options.maxObjectSize = 1 << 16;
+    obex::PushSession session(options);
+    std::vector<uint8_t> bytes(data, data + size);
+    size_t offset = 0;
+    while (offset < bytes.size()) {
+        std::vector<uint8_t> rest(bytes.begin() + static_cast<long>(offset), bytes.end());
+        auto result = obex::DecodeRequest(rest);
+        if (result.status != obex::DecodeStatus::Good || result.consumed == 0)
+            break;
+        FUZZ_CHECK(result.consumed <= rest.size(), "a decoder consumes only what it was given");
+        offset += result.consumed;
+        auto reply = session.Handle(result.packet);
+        if (reply.action == obex::PushSession::Action::Drop || reply.endSession)
+            break;
+    }
+    for (const auto& object : session.Received())
+        FUZZ_CHECK(obex::IsSafeObjectName(object.name), "only safe names are stored");
+    for (const auto& entry : std::filesystem::directory_iterator(folder()))
+        std::filesystem::remove_all(entry.path());
+    return 0;
+}
