@@ -180,6 +180,17 @@ SerialOpenResult BluezBackend::OpenSerial(const BdAddr& address, const std::stri
         return result;
     }
 
+    // Choosing a free TTY number and taking it is one step, or two links opened at once (two
+    // phones, or two clients racing for one) could pick the same number or the same phone.
+    std::lock_guard ttyLock(m_ttyMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_links.find(address); it != m_links.end() && !it->second.expired()) {
+            result.code = SPP_CLIENT_ALREADY_CONNECTED;
+            result.error = "the phone's serial link is already open";
+            return result;
+        }
+    }
     std::vector<RfcommDevice> ttys;
     if (!ListRfcommDevices(&ttys, &error)) {
         result.error = error;

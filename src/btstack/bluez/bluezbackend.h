@@ -48,6 +48,7 @@ private:
     class Link;
 
     BluezOptions m_options;
+    std::mutex m_ttyMutex; // held while a serial link's TTY is chosen and set up
     mutable std::mutex m_mutex;
     std::vector<DeviceEntry> m_knownDevices; // from the last successful Devices()
     bool m_knownDevicesValid = false;
