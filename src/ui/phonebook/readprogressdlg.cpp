@@ -19,6 +19,11 @@ int& startDelay() {
     return s_delay;
 }
 
+std::function<void(CReadProgressDlg*)>& shownHook() {
+    static std::function<void(CReadProgressDlg*)> s_hook;
+    return s_hook;
+}
+
 } // namespace
 
 // The link calls these synchronously while the GUI thread is busy reading, so each change is
@@ -92,13 +97,17 @@ IProgressSink* CReadProgressDlg::PhoneProgress() { return m_phoneSink; }
 
 void CReadProgressDlg::SetStartDelay(int milliseconds) { startDelay() = std::max(0, milliseconds); }
 int CReadProgressDlg::StartDelay() { return startDelay(); }
+void CReadProgressDlg::SetShownHook(std::function<void(CReadProgressDlg*)> hook) { shownHook() = std::move(hook); }
 
 void CReadProgressDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (m_frame)
         move(m_frame->geometry().center() - rect().center());
-    if (!m_timer && !m_readDone)
+    if (!m_timer && !m_readDone) {
         m_timer = startTimer(startDelay());
+        if (shownHook())
+            shownHook()(this);
+    }
 }
 
 void CReadProgressDlg::timerEvent(QTimerEvent*) {

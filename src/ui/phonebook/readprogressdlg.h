@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class CMainFrame;
 class QLabel;
 class QProgressBar;
@@ -31,6 +33,8 @@ public:
     // The pause before the read; tests and screenshots shorten or lengthen it.
     static void SetStartDelay(int milliseconds);
     static int StartDelay();
+    // Called with every progress window as it shows; tests watch the bars through it.
+    static void SetShownHook(std::function<void(CReadProgressDlg*)> hook);
 
     static constexpr int kTimerId = 113;
     static QString FailureLine() { return QStringLiteral("Read phone book error, check the connection status!"); }
