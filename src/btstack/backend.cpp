@@ -1,6 +1,7 @@
 #include "btstack/backend.h"
 
 #include <cstdio>
+#include <map>
 #include <mutex>
 
 #include "btstack/servicecache.h"
@@ -48,7 +49,28 @@ void PublishDevices(Backend& backend, platform::Registry& registry) {
     }
 }
 
+namespace {
+std::map<std::string, BackendFactory>& factories() {
+    static auto* map = new std::map<std::string, BackendFactory>;
+    return *map;
+}
+} // namespace
+
+void RegisterBackendFactory(const std::string& name, BackendFactory factory) {
+    std::lock_guard lock(s_backendMutex);
+    factories()[name] = std::move(factory);
+}
+
 std::shared_ptr<Backend> CreateBackend(const std::string& name, std::string* error) {
+    BackendFactory factory;
+    {
+        std::lock_guard lock(s_backendMutex);
+        auto it = factories().find(name);
+        if (it != factories().end())
+            factory = it->second;
+    }
+    if (factory)
+        return factory(error);
     if (name == "sim")
         return std::make_shared<SimBackend>();
     if (name == "bluez") {

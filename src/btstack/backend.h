@@ -85,7 +85,13 @@ void PublishDevices(Backend& backend, platform::Registry& registry);
 // "00:80:37:1a:2b:3c"
 std::string RegistryKeyName(const BdAddr& address);
 
-// "sim" or "bluez"; null with a reason for a backend that is unknown or not built.
+using BackendFactory = std::function<std::shared_ptr<Backend>(std::string* error)>;
+// Makes CreateBackend(name) use the factory. "sim" is built in; the BlueZ backend lives in a
+// library of its own that links this one, so a program that links it registers it at start-up:
+//   btstack::RegisterBackendFactory("bluez", btstack::bluez::CreateBluezBackend);
+void RegisterBackendFactory(const std::string& name, BackendFactory factory);
+
+// "sim" or a registered name; null with a reason for a backend that is unknown or not built.
 std::shared_ptr<Backend> CreateBackend(const std::string& name, std::string* error);
 // The backend that requests use from now on (a request in progress, or a link or session that
 // is open, keeps the backend it started with). Also publishes its devices into platform::Registry::Instance().

@@ -9,6 +9,9 @@
 #include <optional>
 
 #include "btstack/backend.h"
+#ifdef HARLUNE_HAVE_BLUEZ_BACKEND
+#include "btstack/bluez/bluezbackend.h"
+#endif
 #include "btstack/btif.h"
 #include "btstack/obexclient.h"
 #include "obex/transport.h"
@@ -167,6 +170,9 @@ bool parseAddress(const std::string& text, BdAddr* address) {
 }
 
 bool chooseStack(const StackArgs& args, std::ostream& err, int* status) {
+#ifdef HARLUNE_HAVE_BLUEZ_BACKEND
+    btstack::RegisterBackendFactory("bluez", btstack::bluez::CreateBluezBackend);
+#endif
     std::string error;
     std::shared_ptr<btstack::Backend> backend = btstack::CreateBackend(args.stack, &error);
     if (!backend) {
