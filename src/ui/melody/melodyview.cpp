@@ -168,9 +168,11 @@ void CMelodyView::OnModify() {
         return;
     }
     SetStatus(label + " not written: " + link->LastError().text);
-    // The link keeps the record's old text on a refusal; show that, so the form never claims a
-    // text the phone does not hold.
-    ShowRecordText(link, entry);
+    // A text the link refused before sending stays in the edit to be corrected. Once the phone
+    // was asked, the edit shows what the phone still holds (the link keeps the record's old text
+    // on any failure), so the form never claims a melody the phone does not have.
+    if (link->LastError().kind != LinkErrorKind::InvalidInput)
+        ShowRecordText(link, entry);
 }
 
 void CMelodyView::OnPlay() {

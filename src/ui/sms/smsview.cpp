@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 namespace {
 
@@ -20,6 +21,15 @@ constexpr int kNumberId = 1004;
 constexpr int kSendId = 1015;
 
 QString controlName(int id) { return QStringLiteral("control%1").arg(id); }
+
+// The text exactly as typed: toPlainText() would turn no-break spaces into plain ones, which
+// changes both the message and the alphabet it needs.
+QString typedText(const QPlainTextEdit* edit) {
+    QString text = edit->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
 
 struct WaitCursor {
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -76,6 +86,8 @@ CSMSView::CSMSView(QString number, QWidget* parent)
     connect(m_sendButton, &QPushButton::clicked, this, &CSMSView::OnSend);
 }
 
+QString CSMSView::MessageText() const { return typedText(m_textEdit); }
+
 CMainFrame* CSMSView::Frame() const { return qobject_cast<CMainFrame*>(window()); }
 
 void CSMSView::SetStatus(const std::string& text) {
@@ -91,7 +103,7 @@ void CSMSView::OnInitialUpdate() {
 }
 
 void CSMSView::UpdateCounter() {
-    const smsform::SmsBudget budget = smsform::MeasureSmsText(m_textEdit->toPlainText().toStdString());
+    const smsform::SmsBudget budget = smsform::MeasureSmsText(typedText(m_textEdit).toStdString());
     m_counter->setText(QString::fromStdString(smsform::BudgetLabel(budget)));
     QPalette palette = m_counter->palette();
     palette.setColor(QPalette::WindowText, budget.Fits() ? this->palette().color(QPalette::WindowText)
@@ -100,7 +112,7 @@ void CSMSView::UpdateCounter() {
 }
 
 void CSMSView::OnSend() {
-    m_smsText = m_textEdit->toPlainText();
+    m_smsText = typedText(m_textEdit);
     m_smsNumber = m_numberEdit->text();
     CMainFrame* frame = Frame();
     CPhoneLink* link = frame ? frame->PhoneLink() : nullptr;

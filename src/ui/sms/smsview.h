@@ -22,6 +22,9 @@ public:
     void OnInitialUpdate() override;
     void OnSend();
 
+    // The message as typed (line breaks as '\n', no-break spaces kept).
+    QString MessageText() const;
+
     QPlainTextEdit* TextEdit() const { return m_textEdit; }
     QLineEdit* NumberEdit() const { return m_numberEdit; }
     QPushButton* SendButton() const { return m_sendButton; }
