@@ -38,6 +38,10 @@ CImageLeft::CImageLeft(QWidget* parent) : QTreeWidget(parent) {
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onSelChanged(current); });
 }
 
+void CImageLeft::SetRightPane(CPicturePane* right) { m_pRightPane = right; }
+
+CPicturePane* CImageLeft::RightPane() const { return m_pRightPane; }
+
 QString CImageLeft::ItemPath(const QTreeWidgetItem* item) {
     return item ? item->data(0, kPathRole).toString() : QString();
 }

@@ -13,8 +13,8 @@ class CImageLeft : public QTreeWidget {
 public:
     explicit CImageLeft(QWidget* parent = nullptr);
 
-    void SetRightPane(CPicturePane* right) { m_pRightPane = right; }
-    CPicturePane* RightPane() const { return m_pRightPane; }
+    void SetRightPane(CPicturePane* right);
+    CPicturePane* RightPane() const;
 
     // Lists the folders; called once by the container after both panes exist.
     void OnInitialUpdate();

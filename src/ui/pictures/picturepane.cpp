@@ -20,6 +20,10 @@ CPicturePane::CPicturePane(QWidget* parent) : QWidget(parent) {
 
 CPicturePane::~CPicturePane() = default;
 
+void CPicturePane::SetLeftPane(CImageLeft* left) { m_pLeftPane = left; }
+
+CImageLeft* CPicturePane::LeftPane() const { return m_pLeftPane; }
+
 QSize CPicturePane::sizeHint() const {
     return ui::DialogUnits(ui::DialogUnits::TemplateFont(QStringLiteral("System"), 10))
         .ToPixels(kFormWidthDlu, kFormHeightDlu);

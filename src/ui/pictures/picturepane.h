@@ -3,12 +3,11 @@
 // picture the tree selected and, when the Bluetooth side supplies one that can, uploads it. The
 // picture view gets its right pane from a factory, so the windows never include the Bluetooth
 // side; without a factory this preview-only pane is used.
+#include "ui/pictures/imageleft.h"
 #include "ui/pictures/picture.h"
 
 #include <QPointer>
 #include <QWidget>
-
-class CImageLeft;
 
 class CPicturePane : public QWidget {
     Q_OBJECT
@@ -24,8 +23,8 @@ public:
     bool HasPreview() const { return m_preview.HasPicture(); }
     QSize PreviewSize() const { return {m_preview.Width(), m_preview.Height()}; }
 
-    void SetLeftPane(CImageLeft* left) { m_pLeftPane = left; }
-    CImageLeft* LeftPane() const { return m_pLeftPane; }
+    void SetLeftPane(CImageLeft* left);
+    CImageLeft* LeftPane() const;
 
     virtual void OnInitialUpdate() {}
     // The upload command (the toolbar's fifth button) is offered only by panes that can send.
