@@ -4,10 +4,7 @@
 #include <condition_variable>
 #include <thread>
 
-#include <unistd.h>
-
 #include "btstack/bluez/rfcommtty.h"
-#include "btstack/bluez/sdpsearch.h"
 #include "obex/transport.h"
 #include "platform/debuglog.h"
 #include "platform/serialnames.h"
@@ -16,6 +13,7 @@ namespace btstack::bluez {
 
 // One serial link: its TTY, and a watcher that reports the phone going away.
 struct BluezBackend::LinkState {
+    std::shared_ptr<BluezSystem> system;
     int16_t id = 0;
     // Created by us, so released with the link; a TTY the user bound is only used.
     bool ownsTty = false;
@@ -40,7 +38,7 @@ struct BluezBackend::LinkState {
         }
         if (ownsTty) {
             std::string error;
-            if (!ReleaseRfcommTty(id, &error))
+            if (!system->ReleaseRfcommTty(id, &error))
                 platform::DebugLog("bluez: " + error);
         }
     }
@@ -56,7 +54,7 @@ struct BluezBackend::LinkState {
             std::vector<RfcommDevice> devices;
             std::string error;
             // A failed listing says nothing about the link; try again on the next round.
-            if (!ListRfcommDevices(&devices, &error))
+            if (!system->ListRfcommDevices(&devices, &error))
                 continue;
             std::optional<RfcommDevice> now;
             for (const RfcommDevice& d : devices)
@@ -83,7 +81,8 @@ private:
     std::shared_ptr<LinkState> m_state;
 };
 
-BluezBackend::BluezBackend(BluezOptions options) : m_options(std::move(options)) {}
+BluezBackend::BluezBackend(BluezOptions options)
+    : m_options(std::move(options)), m_system(m_options.system ? m_options.system : LinuxBluezSystem()) {}
 
 BluezBackend::~BluezBackend() = default;
 
@@ -114,7 +113,7 @@ std::string BluezBackend::LastDeviceListError() const {
 bool BluezBackend::SearchServices(const BdAddr& address, const GUID& serviceClass,
                                   std::vector<ServiceRecord>* records, std::string* error) {
     std::vector<SdpRecordInfo> found;
-    if (!SearchSdp(address, serviceClass, m_options.sdpConnectTimeoutMs, &found, error))
+    if (!m_system->SearchSdp(address, serviceClass, m_options.sdpConnectTimeoutMs, &found, error))
         return false;
     std::vector<ServiceRecord> result;
     for (const SdpRecordInfo& r : found)
@@ -192,11 +191,12 @@ SerialOpenResult BluezBackend::OpenSerial(const BdAddr& address, const std::stri
         }
     }
     std::vector<RfcommDevice> ttys;
-    if (!ListRfcommDevices(&ttys, &error)) {
+    if (!m_system->ListRfcommDevices(&ttys, &error)) {
         result.error = error;
         return result;
     }
     auto state = std::make_shared<LinkState>();
+    state->system = m_system;
     state->checkIntervalMs = m_options.linkCheckIntervalMs;
     if (std::optional<int16_t> bound = FindBoundDevice(ttys, address, uint8_t(channel))) {
         state->id = *bound;
@@ -208,12 +208,13 @@ SerialOpenResult BluezBackend::OpenSerial(const BdAddr& address, const std::stri
             return result;
         }
         state->id = id;
-        const int fd = ConnectRfcomm(address, uint8_t(channel), m_options.rfcommConnectTimeoutMs, &result.error);
+        const int fd =
+            m_system->ConnectRfcomm(address, uint8_t(channel), m_options.rfcommConnectTimeoutMs, &result.error);
         if (fd < 0)
             return result;
-        const TtyResult made = CreateRfcommTty(fd, address, uint8_t(channel), id, m_options.ttyAppearTimeoutMs,
-                                               &result.error);
-        ::close(fd);
+        const TtyResult made = m_system->CreateRfcommTty(fd, address, uint8_t(channel), id,
+                                                         m_options.ttyAppearTimeoutMs, &result.error);
+        m_system->Close(fd);
         if (made != TtyResult::Ok)
             return result;
         state->ownsTty = true;
@@ -232,7 +233,7 @@ SerialOpenResult BluezBackend::OpenSerial(const BdAddr& address, const std::stri
 }
 
 std::unique_ptr<obex::Transport> BluezBackend::OpenObex(const BdAddr& address, uint8_t channel, std::string* error) {
-    const int fd = ConnectRfcomm(address, channel, m_options.rfcommConnectTimeoutMs, error);
+    const int fd = m_system->ConnectRfcomm(address, channel, m_options.rfcommConnectTimeoutMs, error);
     if (fd < 0)
         return nullptr;
     auto transport = std::make_unique<obex::FdTransport>(fd);

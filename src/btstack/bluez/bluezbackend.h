@@ -9,6 +9,7 @@
 
 #include "btstack/backend.h"
 #include "btstack/bluez/bluezbus.h"
+#include "btstack/bluez/bluezsystem.h"
 
 namespace btstack::bluez {
 
@@ -23,6 +24,8 @@ struct BluezOptions {
     int16_t firstTtyId = 1;
     // How often an open link's TTY is checked for the phone having gone.
     int linkCheckIntervalMs = 1000;
+    // Null: LinuxBluezSystem().
+    std::shared_ptr<BluezSystem> system;
 };
 
 class BluezBackend : public Backend {
@@ -48,6 +51,7 @@ private:
     class Link;
 
     BluezOptions m_options;
+    std::shared_ptr<BluezSystem> m_system;
     std::mutex m_ttyMutex; // held while a serial link's TTY is chosen and set up
     mutable std::mutex m_mutex;
     std::vector<DeviceEntry> m_knownDevices; // from the last successful Devices()
