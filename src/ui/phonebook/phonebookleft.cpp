@@ -56,6 +56,8 @@ QTreeWidgetItem* CPhonebookLeft::ItemByLabel(const QString& label) const {
     return nullptr;
 }
 
+int CPhonebookLeft::LabelsWidth() const { return sizeHintForColumn(0) + 2 * frameWidth() + 4; }
+
 void CPhonebookLeft::OnSelChanged() {
     const QList<QTreeWidgetItem*> selected = selectedItems();
     if (selected.isEmpty())

@@ -20,6 +20,8 @@ public:
     int32_t Storage() const { return m_storage; }
     // The item whose label is `label`, for tests and the screenshot driver.
     QTreeWidgetItem* ItemByLabel(const QString& label) const;
+    // Width that shows both labels whole, borders included.
+    int LabelsWidth() const;
 
 private:
     void OnSelChanged();

@@ -8,6 +8,8 @@
 #include <QSplitter>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace phonebook {
 CMainFrame* FrameOf(const QWidget* widget) { return widget ? qobject_cast<CMainFrame*>(widget->window()) : nullptr; }
 } // namespace phonebook
@@ -30,6 +32,11 @@ void CPhonebookView::OnInitialUpdate() {
     m_right->OnInitialUpdate();
     m_left->SetList(m_right);
     m_right->SetTree(m_left);
+    // 150 pixels fit the labels in the platform's small dialog font; a larger desktop font gets
+    // what its labels need, so "Memory Phonebook" is never cut short.
+    const int e = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    const int labels = m_left->LabelsWidth() + e;
+    m_wndSplitter->setSizes({std::max(150, labels), 400});
 }
 
 void CPhonebookView::resizeEvent(QResizeEvent* event) {
