@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -270,6 +272,71 @@ TEST(RfCommIf, ChannelAndSecurityLevel) {
     EXPECT_NE(rfcomm.AssignScnValue(&guid_SERVCLASS_OBEX_OBJECT_PUSH, 10), 0);
     EXPECT_NE(rfcomm.SetSecurityLevel("Tarvex DK OBEX Service", 0, false), 0);
     EXPECT_EQ(rfcomm.Scn(), 10);
+}
+
+} // namespace
+
+namespace {
+
+std::string Exchange(int fd, const std::string& line) {
+    [[maybe_unused]] ssize_t w = ::write(fd, line.data(), line.size());
+    std::string reply;
+    pollfd pfd{fd, POLLIN, 0};
+    while (reply.find("OK\r\n") == std::string::npos && reply.find("ERROR") == std::string::npos &&
+           ::poll(&pfd, 1, 5000) > 0) {
+        char buffer[512];
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        reply.append(buffer, size_t(n));
+    }
+    return reply;
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Writes a phone book entry through the demo phone's COM port.
+void AddEntryOverTheLink(const std::string& name) {
+    SppProbe client;
+    ASSERT_EQ(client.CreateConnection(kPhone, "Serial Port"), SPP_CLIENT_SUCCESS);
+    ASSERT_EQ(client.Next().state, 0);
+    std::optional<std::string> device = ResolveSerialName("COM5");
+    ASSERT_TRUE(device);
+    int fd = ::open(device->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    EXPECT_NE(Exchange(fd, "AT+CPBS=\"ME\"\r").find("OK"), std::string::npos);
+    EXPECT_NE(Exchange(fd, "AT+CPBW=,\"5551234\",129,\"" + name + "\"\r").find("OK"), std::string::npos);
+    ::close(fd);
+    client.RemoveConnection();
+    client.Next();
+}
+
+TEST(SimStack, PhoneStateLivesInItsFile) {
+    stacktest::SimStack stack;
+    const std::filesystem::path file = stack.dir.path / "phone" / "demo-phone.state";
+    AddEntryOverTheLink("Zed Persist");
+    EXPECT_NE(ReadText(file).find("Zed Persist"), std::string::npos);
+    // A later run of the program (a new backend) finds the entry in the phone.
+    btstack::SimOptions options = stack.backend->Options();
+    auto later = std::make_shared<SimBackend>(options);
+    btstack::SetBackend(later);
+    AddEntryOverTheLink("Second Run");
+    const std::string text = ReadText(file);
+    EXPECT_NE(text.find("Zed Persist"), std::string::npos);
+    EXPECT_NE(text.find("Second Run"), std::string::npos);
+}
+
+TEST(SimStack, UnreadableStateFileIsLeftAlone) {
+    stacktest::SimStack stack;
+    const std::filesystem::path file = stack.dir.path / "phone" / "demo-phone.state";
+    std::filesystem::create_directories(file.parent_path());
+    const std::string garbage = "this is not a phone state\n\x01\x02";
+    std::ofstream(file, std::ios::binary) << garbage;
+    AddEntryOverTheLink("Not Saved");
+    EXPECT_EQ(ReadText(file), garbage);
 }
 
 } // namespace
