@@ -119,7 +119,10 @@ ClientResult ClientSession::Put(const std::vector<Header>& headers, std::span<co
         if (h.id != kHdrBody && h.id != kHdrEndOfBody && h.id != kHdrConnectionId)
             first.push_back(h);
     const size_t idSize = wireSize(m_connectionId);
-    if (kPacketPrefix + wireSize(first) + kHeaderPrefix > m_peerMax) {
+    // A peer announcing a maximum below what one body byte needs beside the headers would
+    // otherwise get empty PUTs for ever.
+    if (kPacketPrefix + wireSize(first) + kHeaderPrefix > m_peerMax ||
+        (!body.empty() && kPacketPrefix + idSize + kHeaderPrefix >= m_peerMax)) {
         result.status = ClientStatus::ProtocolError;
         result.error = "the headers do not fit the peer's maximum packet of " + std::to_string(m_peerMax) + " bytes";
         return result;

@@ -159,6 +159,19 @@ TEST(ClientAgainstReceiver, MalformedResponseIsAProtocolError) {
     ::close(other);
 }
 
+TEST(ClientAgainstReceiver, PeerMaximumTooSmallForAnyBodyIsAnError) {
+    std::unique_ptr<FdTransport> transport;
+    int other = -1;
+    std::string error;
+    ASSERT_TRUE(MakeSocketPair(&transport, &other, &error));
+    const uint8_t connected[] = {0xA0, 0x00, 0x07, 0x10, 0x00, 0x00, 0x06}; // maximum packet: 6 bytes
+    ASSERT_EQ(::write(other, connected, sizeof connected), 7);
+    ClientSession client(*transport);
+    ASSERT_TRUE(client.Connect(599, {}).ok());
+    EXPECT_EQ(client.Put({}, pattern(10), true).status, ClientStatus::ProtocolError);
+    ::close(other);
+}
+
 class UnsafeNames : public ::testing::TestWithParam<std::u16string> {};
 
 TEST_P(UnsafeNames, AreRefusedAndNothingLeavesTheFolder) {
