@@ -65,6 +65,7 @@ bool CVantrelApp::InitInstance() {
         // No device list to choose from: the program runs on with the phone commands inert.
         m_deviceFound = false;
         frame->SetStatusText(stackError.toStdString());
+        ui::ShowErrorMessage(frame, stackError);
         return true;
     }
     ConnectToPhone();
@@ -93,10 +94,7 @@ QString CVantrelApp::chooseStack(const QString& stack) {
     std::shared_ptr<btstack::Backend> backend = btstack::CreateBackend(stack.toStdString(), &error);
     if (!backend) {
         // No silent fall-back to the demo phone: the user asked for a particular stack.
-        const QString text = QStringLiteral("The Bluetooth stack \"%1\" is not available: %2")
-                                 .arg(stack, QString::fromStdString(error));
-        ui::ShowErrorMessage(nullptr, text);
-        return text;
+        return QStringLiteral("The Bluetooth stack \"%1\" is not available: %2").arg(stack, QString::fromStdString(error));
     }
     btstack::SetBackend(std::move(backend));
     return {};

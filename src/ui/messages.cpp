@@ -5,6 +5,8 @@
 
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace ui {
 namespace {
 MessageHook& hook() {
@@ -14,6 +16,8 @@ MessageHook& hook() {
 } // namespace
 
 void ShowErrorMessage(QWidget* parent, const QString& text) {
+    // Also on stderr: the box may be hidden on a headless run, and logs keep the reason.
+    std::fprintf(stderr, "harlune: %s\n", text.toLocal8Bit().constData());
     if (hook()) {
         hook()(text);
         return;

@@ -1,6 +1,6 @@
 #include "testsupport.h"
 
-#include <QPointer>
+#include <QElapsedTimer>
 
 namespace testsupport {
 
@@ -13,23 +13,34 @@ void PrepareEnvironment(QTemporaryDir& home) {
     qputenv("LANG", "en_US.UTF-8");
 }
 
-void WhenModal(std::function<void(QWidget*)> action, int timeoutMs) {
-    auto* timer = new QTimer;
-    auto waited = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, waited, timeoutMs, action = std::move(action)] {
+namespace {
+// Owned by the application, so the watchers go with it.
+QObject& watchers() {
+    static QObject* parent = new QObject(qApp);
+    return *parent;
+}
+} // namespace
+
+void StopWatchers() { qDeleteAll(watchers().children()); }
+
+QPointer<QTimer> WhenModal(std::function<void(QWidget*)> action, int timeoutMs) {
+    auto* timer = new QTimer(&watchers());
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, timeoutMs, action = std::move(action)] {
         QWidget* modal = QApplication::activeModalWidget();
-        *waited += timer->interval();
         if (modal && modal->isVisible()) {
             timer->stop();
             timer->deleteLater();
             action(modal);
-        } else if (*waited > timeoutMs) {
+        } else if (clock.elapsed() > timeoutMs) {
             timer->stop();
             timer->deleteLater();
             qWarning("no modal window appeared");
         }
     });
     timer->start(10);
+    return timer;
 }
 
 } // namespace testsupport

@@ -72,7 +72,8 @@ private slots:
     void okWithoutClickNamesNoGarbage();
     void refusedConnection_data();
     void refusedConnection();
-    void unopenableDocumentEndsBeforeDialog();
+    void badCommandLineEndsBeforeDialog_data();
+    void badCommandLineEndsBeforeDialog();
     void disconnectChangesOnlyStatusLine();
     void exitReleasesWorkerWaitingForStatus();
 
@@ -97,6 +98,7 @@ void StartupTest::init() {
 }
 
 void StartupTest::cleanup() {
+    testsupport::StopWatchers();
     ui::SetMessageHook({});
     btstack::SetBackend(nullptr);
 }
@@ -220,19 +222,28 @@ void StartupTest::refusedConnection() {
     app.ExitInstance();
 }
 
-void StartupTest::unopenableDocumentEndsBeforeDialog() {
+void StartupTest::badCommandLineEndsBeforeDialog_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("unopenable document") << QStringList{"/nonexistent/folder/phone.mob"} << "phone.mob";
+    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "--frobnicate";
+}
+
+void StartupTest::badCommandLineEndsBeforeDialog() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, reason);
     CVantrelApp app;
-    app.SetArguments({QStringLiteral("/nonexistent/folder/phone.mob")});
-    testsupport::WhenModal([this](QWidget* modal) {
+    app.SetArguments(args);
+    QPointer<QTimer> watcher = testsupport::WhenModal([this](QWidget* modal) {
         m_dialogShown = true;
         modal->close();
-    }, 500);
+    }, 300);
     QTest::ignoreMessage(QtWarningMsg, "no modal window appeared");
     QVERIFY(!app.InitInstance());
-    QTest::qWait(600);
+    QTRY_VERIFY(watcher.isNull());
     QVERIFY(!m_dialogShown);
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages[0].contains(QStringLiteral("phone.mob")));
+    QVERIFY2(m_messages[0].contains(reason), qPrintable(m_messages[0]));
     QVERIFY(!app.MainFrame());
 }
 

@@ -23,6 +23,9 @@
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
+    // On a display unless grabbing into a file.
+    if (argc <= 2 && !qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     viewtest::PrepareEnvironment(home);
     QApplication app(argc, argv);
     const QString scene = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("melody");

@@ -269,7 +269,7 @@ void MelodyViewTest::typedComboTextSendsNothing() {
     QVERIFY(phone->Commands(QStringLiteral("AT*ERIP=")).isEmpty());
     QVERIFY(phone->Commands(QStringLiteral("AT*ERIN=")).isEmpty());
     QVERIFY(phone->Commands(QStringLiteral("AT*ESOM=")).isEmpty());
-    QVERIFY2(phone->Status().startsWith(QStringLiteral("Choose one of Melody 1 to Melody 8")), qPrintable(phone->Status()));
+    QVERIFY2(phone->Status().contains(QStringLiteral("choose one of Melody 1 to Melody 8")), qPrintable(phone->Status()));
     QCOMPARE(view->MelodyCombo()->count(), 8);
 
     // Typing a listed label exactly counts as choosing it.
