@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "btstack/bluez/bluezbackend.h"
+#include "btstack/sppclient.h"
 #include "obex/transport.h"
 #include "platform/serialnames.h"
 
@@ -195,6 +196,43 @@ TEST_F(BluezLinks, ObexRunsOverTheConnectedSocket) {
     auto transport = backend->OpenObex(kPhone, 10, &error);
     ASSERT_TRUE(transport) << error;
     EXPECT_EQ(fake->connectedChannels, std::vector<uint8_t>{10});
+}
+
+class RecordingClient : public CSppClient {
+public:
+    ~RecordingClient() override { StopNotifications(); }
+    void OnSppStateChange(const BdAddr&, const DevClass&, const std::string&, int16_t comPort, int state) override {
+        std::lock_guard lock(mutex);
+        events.emplace_back(comPort, state);
+        cv.notify_all();
+    }
+    bool WaitFor(size_t count) {
+        std::unique_lock lock(mutex);
+        return cv.wait_for(lock, std::chrono::seconds(30), [&] { return events.size() >= count; });
+    }
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::vector<std::pair<int16_t, int>> events;
+};
+
+// The stack's serial client on this backend: connected on the TTY's COM port, and the TTY
+// released when the connection is removed.
+TEST_F(BluezLinks, SerialClientConnectsAndDisconnectsThroughTheBackend) {
+    std::shared_ptr<BluezBackend> shared(backend.release());
+    btstack::SetBackend(shared);
+    {
+        RecordingClient client;
+        ASSERT_EQ(client.CreateConnection(kPhone, "Serial Port"), SPP_CLIENT_SUCCESS);
+        ASSERT_TRUE(client.WaitFor(1));
+        EXPECT_EQ(client.events[0], (std::pair<int16_t, int>{1, SPP_STATE_CONNECTED}));
+        EXPECT_EQ(platform::ResolveSerialName("COM1"), "/dev/rfcomm1");
+        EXPECT_EQ(client.RemoveConnection(), SPP_CLIENT_SUCCESS);
+        ASSERT_TRUE(client.WaitFor(2));
+        EXPECT_EQ(client.events[1], (std::pair<int16_t, int>{1, SPP_STATE_DISCONNECTED}));
+        EXPECT_FALSE(platform::ResolveSerialName("COM1"));
+        EXPECT_EQ(fake->released, std::set<int16_t>{1});
+    }
+    btstack::SetBackend(nullptr);
 }
 
 } // namespace
