@@ -68,6 +68,15 @@ bool CPhoneLink::Fail(LinkErrorKind kind, std::string text) {
     return false;
 }
 
+void CPhoneLink::DiscardStale() {
+    // Whatever waits before a command is sent belongs to no exchange of ours: an unsolicited
+    // RING, or the late result of an exchange that ran out of time. Left queued, a late "OK"
+    // would end the next exchange before its reply came.
+    char buffer[kReadChunk + 1];
+    while (uint32_t n = m_port.ReadAvailable(buffer, kReadChunk))
+        LogTraffic(m_port, '~', std::string_view(buffer, n));
+}
+
 bool CPhoneLink::Send(std::string_view bytes, std::string_view what) {
     if (!m_port.IsOpen())
         return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
@@ -92,6 +101,7 @@ bool CPhoneLink::Transact(std::string_view command, std::string& reply) {
         return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
     std::string line(command);
     line.push_back('\r');
+    DiscardStale();
     if (!Send(line, "the command"))
         return false;
     reply.clear();

@@ -108,6 +108,7 @@ public:
 
 private:
     enum class Ending { FinalResult, Prompt };
+    void DiscardStale();
     bool Send(std::string_view bytes, std::string_view what);
     bool Collect(std::string_view command, Ending ending, int idleMs, std::string& reply);
     bool Fail(LinkErrorKind kind, std::string text);

@@ -12,6 +12,7 @@ bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
         return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
 
     std::string command = "AT+CMGS=" + std::to_string(pdu.tpduLength);
+    DiscardStale();
     if (!Send(command + "\r", "the message command"))
         return false;
     std::string reply;

@@ -1,0 +1,126 @@
+// The engine against a scripted phone on a raw pty: replies real phones give that the emulated
+// phone does not (stale results, verbose errors, unsolicited lines, a modem without ISO 8859-1).
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "phonelink/phonelink.h"
+
+namespace {
+
+struct Step {
+    std::string command;
+    std::string reply;
+};
+
+class ScriptedPhone {
+public:
+    ScriptedPhone() {
+        char name[128];
+        int slave = -1;
+        EXPECT_EQ(::openpty(&m_master, &slave, name, nullptr, nullptr), 0);
+        ::close(slave);
+        m_path = name;
+    }
+    ~ScriptedPhone() {
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_master);
+    }
+    const std::string& path() const { return m_path; }
+    void Write(std::string_view bytes) { EXPECT_EQ(::write(m_master, bytes.data(), bytes.size()), (ssize_t)bytes.size()); }
+
+    // Answers each command line in turn; stops at the first line that is not the expected one.
+    void Play(std::vector<Step> steps) {
+        m_thread = std::thread([this, steps = std::move(steps)] {
+            for (const Step& step : steps) {
+                std::string line = ReadLine();
+                received.push_back(line);
+                if (line != step.command)
+                    return;
+                Write(step.reply);
+            }
+        });
+    }
+    std::vector<std::string> received;
+
+private:
+    std::string ReadLine() {
+        std::string line;
+        char c;
+        while (true) {
+            pollfd pfd{m_master, POLLIN, 0};
+            if (::poll(&pfd, 1, 5000) <= 0 || ::read(m_master, &c, 1) != 1)
+                return line;
+            if (c == '\r')
+                return line;
+            line.push_back(c);
+        }
+    }
+    int m_master = -1;
+    std::string m_path;
+    std::thread m_thread;
+};
+
+std::unique_ptr<CPhoneLink> Connect(const ScriptedPhone& phone) {
+    auto link = std::make_unique<CPhoneLink>(CPhoneLink::DevicePath{phone.path()});
+    link->SetTimeouts(2000, 10000, 2000);
+    return link;
+}
+
+TEST(ScriptedPhone, StaleResultBeforeTheCommandIsNotTakenForItsReply) {
+    ScriptedPhone phone;
+    auto link = Connect(phone);
+    phone.Write("\r\nOK\r\n\r\nRING\r\n");
+    for (int i = 0; i < 500 && link->Port().QueuedBytes() < 14; ++i)
+        link->Port().WaitReadable(10);
+    ASSERT_EQ(link->Port().QueuedBytes(), 14u);
+    phone.Play({{"AT+CPBR=?", "\r\n+CPBR: (1-9),20,10\r\n\r\nOK\r\n"}});
+    std::string reply;
+    ASSERT_TRUE(link->Transact("AT+CPBR=?", reply)) << link->LastError().text;
+    EXPECT_EQ(reply, "\r\n+CPBR: (1-9),20,10\r\n\r\nOK\r\n");
+}
+
+TEST(ScriptedPhone, VerboseErrorsAndUnsolicitedLinesAfterTheResult) {
+    ScriptedPhone phone;
+    auto link = Connect(phone);
+    phone.Play({{"AT+CPBS=\"SM\"", "\r\n+CME ERROR: SIM busy\r\n"}, {"AT", "\r\nOK\r\n\r\n+CIEV: 1,3\r\n"}});
+    EXPECT_FALSE(link->Transact("AT+CPBS=\"SM\""));
+    EXPECT_EQ(link->LastError().kind, LinkErrorKind::CmeError);
+    EXPECT_EQ(link->LastError().text, "SIM busy");
+    std::string reply;
+    EXPECT_TRUE(link->Transact("AT", reply));
+}
+
+TEST(ScriptedPhone, ModemWithoutLatin1ReadsAndWritesInGsm) {
+    ScriptedPhone phone;
+    auto link = Connect(phone);
+    // A GSM-set name travels as one byte per septet: 0x05 is e-acute, 0x00 is '@'.
+    const std::string gsmName("Ren\x05 \x00", 6);
+    phone.Play({
+        {"AT+CSCS=\"8859-1\"", "\r\nERROR\r\n"},
+        {"AT+CSCS=?", "\r\n+CSCS: (\"GSM\",\"IRA\")\r\n\r\nOK\r\n"},
+        {"AT+CSCS=\"GSM\"", "\r\nOK\r\n"},
+        {"AT+CPBS=\"SM\"", "\r\nOK\r\n"},
+        {"AT+CPBR=?", "\r\n+CPBR: (1-5),20,10\r\n\r\nOK\r\n"},
+        {"AT+CPBR=1,5", "\r\n+CPBR: 2,\"123\",129,\"" + gsmName + "\"\r\n\r\nOK\r\n"},
+        {"AT+CPBS=\"ME\"", "\r\n+CME ERROR: 3\r\n"},
+        {"AT+CPBS=\"SM\"", "\r\nOK\r\n"},
+        {"AT+CSCS=\"GSM\"", "\r\nOK\r\n"},
+        {"AT+CPBW=2,\"124\",129,\"" + gsmName + "\"", "\r\nOK\r\n"},
+    });
+    EXPECT_FALSE(link->ReadPhonebook());
+    EXPECT_EQ(link->LastError().text, "operation not allowed");
+    EXPECT_EQ(link->CurrentCharset(), Charset::Gsm);
+    ASSERT_EQ(link->SimEntries().size(), 1u);
+    PhonebookEntry* entry = link->SimEntries()[0].get();
+    EXPECT_EQ(entry->name, "René @");
+    EXPECT_TRUE(link->ModifyEntry(entry, "124", "René @")) << link->LastError().text;
+    EXPECT_EQ(phone.received.size(), 10u);
+}
+
+} // namespace
