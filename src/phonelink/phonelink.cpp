@@ -9,6 +9,9 @@
 namespace {
 
 constexpr uint32_t kReadChunk = 4095;
+// Far above the longest real reply (a 500-entry listing is about 25 KB); a peer that floods the
+// line must not grow the reply without end before the overall cap is reached.
+constexpr size_t kMaxReply = 4 * 1024 * 1024;
 
 // The transcript: control characters shown so a log line stays one line.
 void LogTraffic(const CComPort& port, char direction, std::string_view bytes) {
@@ -34,11 +37,13 @@ void LogTraffic(const CComPort& port, char direction, std::string_view bytes) {
 } // namespace
 
 CPhoneLink::CPhoneLink(uint16_t comPort, IMessageSink* messages) : m_messages(messages) {
+    m_port.SetWriteLimit(m_idleMs);
     if (!m_port.OpenPort(comPort))
         OpenFailed();
 }
 
 CPhoneLink::CPhoneLink(DevicePath device, IMessageSink* messages) : m_messages(messages) {
+    m_port.SetWriteLimit(m_idleMs);
     if (!m_port.OpenDevice(device.path))
         OpenFailed();
 }
@@ -60,7 +65,9 @@ void CPhoneLink::SetTimeouts(int idleMs, int overallMs, int smsResultMs) {
     m_idleMs = idleMs;
     m_overallMs = overallMs;
     m_smsResultMs = smsResultMs;
-    m_port.SetWriteLimit(idleMs > overallMs ? idleMs : overallMs);
+    // A write that makes no progress for the idle limit (CTS held low) is as dead as a silent
+    // phone.
+    m_port.SetWriteLimit(idleMs);
 }
 
 bool CPhoneLink::Fail(LinkErrorKind kind, std::string text) {
@@ -124,7 +131,11 @@ bool CPhoneLink::Collect(std::string_view command, Ending ending, int idleMs, st
             LogTraffic(m_port, '<', chunk);
             reply.append(chunk);
             framer.Feed(chunk);
-            idleDeadline = Clock::now() + std::chrono::milliseconds(idleMs);
+            auto now = Clock::now();
+            // A line that never falls silent must still end the exchange.
+            if (now >= overallDeadline || reply.size() > kMaxReply)
+                return Fail(LinkErrorKind::NoAnswer, "the phone's answer did not end");
+            idleDeadline = now + std::chrono::milliseconds(idleMs);
             continue;
         }
         if (m_port.LineLost())

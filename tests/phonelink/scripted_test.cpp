@@ -4,6 +4,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -94,6 +95,24 @@ TEST(ScriptedPhone, VerboseErrorsAndUnsolicitedLinesAfterTheResult) {
     EXPECT_EQ(link->LastError().text, "SIM busy");
     std::string reply;
     EXPECT_TRUE(link->Transact("AT", reply));
+}
+
+TEST(ScriptedPhone, ALineThatNeverFallsSilentEndsAtTheOverallCap) {
+    ScriptedPhone phone;
+    auto link = Connect(phone);
+    link->SetTimeouts(2000, 300);
+    std::atomic<bool> stop{false};
+    std::thread chatter([&] {
+        while (!stop) {
+            phone.Write("+CIEV: 1,1\r\n");
+            ::usleep(2000);
+        }
+    });
+    std::string reply;
+    EXPECT_FALSE(link->Transact("AT+CPBR=1,5", reply));
+    stop = true;
+    chatter.join();
+    EXPECT_EQ(link->LastError().kind, LinkErrorKind::NoAnswer);
 }
 
 TEST(ScriptedPhone, ModemWithoutLatin1ReadsAndWritesInGsm) {
