@@ -2,14 +2,13 @@
 // The picture browser: a splitter with the picture tree on the left and the preview and upload
 // pane on the right. The frame builds a new one each time it shows the browser and deletes it
 // (panes included) when it leaves.
+#include "ui/pictures/picturepane.h"
 #include "ui/view.h"
 
 #include <QPointer>
 
 #include <functional>
 
-class CImageLeft;
-class CPicturePane;
 class QSplitter;
 
 namespace pictures {
