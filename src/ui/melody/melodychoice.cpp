@@ -17,20 +17,18 @@ int SoundNumber(int entry) { return kFirstUserMelodySound + entry; }
 
 std::optional<std::string> MissingEntryReason(int entry, std::size_t recordCount) {
     if (entry < 0 || entry >= kEntryCount)
-        return std::string("Choose one of Melody 1 to Melody 8 from the list");
+        return std::string("choose one of Melody 1 to Melody 8 from the list");
     if (static_cast<std::size_t>(entry) >= recordCount) {
-        const std::string label = EntryLabel(entry).toStdString();
         if (recordCount == 0)
-            return "The phone listed no melodies, so " + label + " cannot be written";
-        return "The phone listed only " + std::to_string(recordCount) + " melodies, so " + label +
-               " cannot be written";
+            return std::string("the phone listed no melodies");
+        return "the phone listed only " + std::to_string(recordCount) + (recordCount == 1 ? " melody" : " melodies");
     }
     return std::nullopt;
 }
 
 std::optional<std::string> TextRefusal(std::string_view text) {
     if (text.size() > kMaxMelodyText)
-        return "The melody has " + std::to_string(text.size()) + " characters; a melody holds at most " +
+        return "the melody has " + std::to_string(text.size()) + " characters; a melody holds at most " +
                std::to_string(kMaxMelodyText);
     return std::nullopt;
 }

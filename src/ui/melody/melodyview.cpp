@@ -26,6 +26,15 @@ constexpr int kSetDefaultId = 1015;
 
 QString controlName(int id) { return QStringLiteral("control%1").arg(id); }
 
+// The platform's group box drew its frame line through the middle of the caption; Qt's styles
+// put the caption above the line. Raising the box by half a line puts the line where the
+// template has it, so the framed controls keep their margin inside it.
+void PlaceGroupBox(const CColorFormView& form, QGroupBox* box, int x, int y, int width, int height) {
+    QRect at = form.Units().ToPixels(x, y, width, height);
+    at.setTop(at.top() - box->fontMetrics().height() / 2);
+    box->setGeometry(at);
+}
+
 struct WaitCursor {
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
@@ -38,7 +47,7 @@ CMelodyView::CMelodyView(QWidget* parent)
       m_levelSlider(nullptr), m_melodyCombo(nullptr) {
     // Created behind the controls it frames, so it never takes their clicks.
     m_group = new QGroupBox(QStringLiteral("User melody(max 40 without blank)"), this);
-    Place(m_group, 26, 38, 192, 137);
+    PlaceGroupBox(*this, m_group, 26, 38, 192, 137);
 
     m_melodyCombo = new QComboBox(this);
     m_melodyCombo->setObjectName(controlName(kComboId));
@@ -138,7 +147,8 @@ void CMelodyView::OnMelodySelChange() {
     const int entry = m_melodyCombo->currentIndex();
     ShowRecordText(link, entry);
     if (link && !Record(link, entry))
-        SetStatus(melodyform::EntryLabel(entry).toStdString() + " is not on the phone's list");
+        SetStatus(melodyform::EntryLabel(entry).toStdString() + " is not on the phone: " +
+                  *melodyform::MissingEntryReason(entry, link->Melodies().size()));
 }
 
 void CMelodyView::OnModify() {
@@ -147,14 +157,18 @@ void CMelodyView::OnModify() {
     if (!link)
         return;
     const int entry = SelectedEntry();
-    if (auto missing = melodyform::MissingEntryReason(entry, link->Melodies().size())) {
-        SetStatus(*missing + "; nothing was written");
+    if (entry < 0) {
+        SetStatus("Nothing written: " + *melodyform::MissingEntryReason(entry, 0));
         return;
     }
     const std::string label = melodyform::EntryLabel(entry).toStdString();
+    if (auto missing = melodyform::MissingEntryReason(entry, link->Melodies().size())) {
+        SetStatus(label + " not written: " + *missing);
+        return;
+    }
     const std::string text = m_melodyText.toStdString();
     if (auto refusal = melodyform::TextRefusal(text)) {
-        SetStatus(*refusal + "; nothing was written");
+        SetStatus(label + " not written: " + *refusal);
         return;
     }
     MelodyEntry* record = Record(link, entry);
@@ -181,7 +195,7 @@ void CMelodyView::OnPlay() {
         return;
     const int entry = SelectedEntry();
     if (entry < 0) {
-        SetStatus("Choose one of Melody 1 to Melody 8 from the list; nothing was played");
+        SetStatus("Nothing played: choose one of Melody 1 to Melody 8 from the list");
         return;
     }
     const int level = m_levelSlider->value();
@@ -202,7 +216,7 @@ void CMelodyView::OnSetDefault() {
         return;
     const int entry = SelectedEntry();
     if (entry < 0) {
-        SetStatus("Choose one of Melody 1 to Melody 8 from the list; the ring signal was not changed");
+        SetStatus("Ring signal unchanged: choose one of Melody 1 to Melody 8 from the list");
         return;
     }
     const std::string label = melodyform::EntryLabel(entry).toStdString();

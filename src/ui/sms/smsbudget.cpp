@@ -44,10 +44,10 @@ std::string BudgetRefusal(const SmsBudget& budget) {
     if (budget.Fits())
         return {};
     if (budget.alphabet == Alphabet::Gsm)
-        return "the text needs " + std::to_string(budget.used) + " characters of the GSM alphabet (" +
-               "some count twice); one message holds " + std::to_string(budget.limit);
-    return "the text has " + std::to_string(budget.used) +
-           " characters and needs UCS2, in which one message holds " + std::to_string(budget.limit);
+        return "the text needs " + std::to_string(budget.used) + " characters, one message holds " +
+               std::to_string(budget.limit);
+    return "the text needs UCS2: " + std::to_string(budget.used) + " characters, one message holds " +
+           std::to_string(budget.limit);
 }
 
 } // namespace smsform

@@ -31,6 +31,15 @@ QString typedText(const QPlainTextEdit* edit) {
     return text;
 }
 
+// The platform's group box drew its frame line through the middle of the caption; Qt's styles
+// put the caption above the line. Raising the box by half a line puts the line where the
+// template has it, so the framed controls keep their margin inside it.
+void PlaceGroupBox(const CColorFormView& form, QGroupBox* box, int x, int y, int width, int height) {
+    QRect at = form.Units().ToPixels(x, y, width, height);
+    at.setTop(at.top() - box->fontMetrics().height() / 2);
+    box->setGeometry(at);
+}
+
 struct WaitCursor {
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
@@ -57,7 +66,7 @@ CSMSView::CSMSView(QString number, QWidget* parent)
     Place(m_sendButton, 212, 131, 50, 14);
 
     m_destinationGroup = new QGroupBox(QStringLiteral("Destination"), this);
-    Place(m_destinationGroup, 46, 14, 225, 39);
+    PlaceGroupBox(*this, m_destinationGroup, 46, 14, 225, 39);
 
     m_icon = new QLabel(this);
     m_icon->setObjectName(QStringLiteral("smsIcon"));
@@ -65,7 +74,7 @@ CSMSView::CSMSView(QString number, QWidget* parent)
     m_icon->setGeometry(QRect(Units().ToPixels(17, 22, 0, 0).topLeft(), QSize(32, 32)));
 
     m_textGroup = new QGroupBox(QStringLiteral("Text(max 160 chars)"), this);
-    Place(m_textGroup, 47, 67, 225, 88);
+    PlaceGroupBox(*this, m_textGroup, 47, 67, 225, 88);
 
     // In the free corner of the text's group box, above Send.
     m_counter = new QLabel(this);
