@@ -348,6 +348,7 @@ const std::vector<CommandRow>& Commands() {
         // name     exec        test          read          set
         {"E", H::Echo, nullptr, nullptr, nullptr},
         {"Z", H::Reset, nullptr, nullptr, nullptr},
+        {"&F", H::Reset, nullptr, nullptr, nullptr},
         {"I", H::Identify, nullptr, nullptr, nullptr},
         {"+CMEE", nullptr, H::CmeeTest, H::CmeeRead, H::CmeeSet},
         {"+CSCS", nullptr, H::CscsTest, H::CscsRead, H::CscsSet},

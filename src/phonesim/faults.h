@@ -17,7 +17,7 @@ struct FaultRule {
     std::string commandPrefix; // compared case-insensitively with the start of the command line
     FaultAction action = FaultAction::Error;
     int code = 0;              // for CmeError / CmsError
-    int remaining = -1;        // how many more lines it hits; negative: every line
+    int remaining = -1;        // how many more lines it hits; zero or negative: every line
 };
 
 // "error", "silent", "drop", "hangup", "cme=N", "cms=N".

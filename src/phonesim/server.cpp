@@ -221,12 +221,25 @@ void PtyPhone::Serve() {
     if (end == LoopEnd::Hangup) {
         // Closing the master throws away what the slave has not read yet; on a real line the
         // bytes sent before the carrier dropped do arrive. So give the program a moment to take
-        // them (bounded: a program that stopped reading does not keep the line up).
-        auto deadline = Clock::now() + std::chrono::seconds(2);
-        int queued = 0;
-        while (Clock::now() < deadline && ioctl(m_heldSlave, TIOCINQ, &queued) == 0 && queued > 0)
+        // them (bounded: a program that stopped reading does not keep the line up). The kernel
+        // moves written bytes to the slave's input queue asynchronously, so an empty queue
+        // right after the write proves nothing: it counts only once bytes were seen queued, or
+        // after a grace period.
+        auto start = Clock::now();
+        auto deadline = start + std::chrono::seconds(2);
+        auto grace = start + std::chrono::milliseconds(200);
+        bool seenQueued = false;
+        while (Clock::now() < deadline) {
+            int queued = 0;
+            if (ioctl(m_heldSlave, TIOCINQ, &queued) != 0)
+                break;
+            if (queued > 0)
+                seenQueued = true;
+            else if (seenQueued || Clock::now() >= grace)
+                break;
             if (!SleepUntil(Clock::now() + std::chrono::milliseconds(2), m_wakeRead))
                 break;
+        }
     }
     if (end == LoopEnd::Hangup || end == LoopEnd::InputClosed) {
         m_hungUp = true;
