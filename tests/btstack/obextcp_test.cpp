@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstddef>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -11,7 +13,8 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -93,14 +96,30 @@ private:
     bool m_reaped = false;
 };
 
+int TakeTurn(const std::string& name) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path + 1, name.data(), name.size());
+    const socklen_t len = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    for (int attempt = 0; attempt < 1200; ++attempt) {
+        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0)
+            return fd;
+        if (fd >= 0)
+            ::close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return -1;
+}
+
 TEST(ThirdPartyReceiver, PictureArrivesByteIdenticalOverTcp) {
     const std::string program = FindProgram("obex_tcp");
     if (program.empty())
         GTEST_SKIP() << "obex_tcp (openobex-apps) is not installed";
-    // The port is fixed, so test runs in parallel (plain and sanitizer builds) take turns.
-    int lock = ::open("/tmp/harlune-obex-tcp-650.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    ASSERT_GE(lock, 0);
-    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    // The port is fixed, so test runs in parallel (plain and sanitizer builds) take turns. The
+    // turn is an abstract socket name: it leaves no file behind and goes with the process.
+    int lock = TakeTurn("harlune-obex-tcp-650");
+    ASSERT_GE(lock, 0) << "another test run held port 650 for a minute";
     if (PortListening(kObexTcpPort)) {
         ::close(lock);
         GTEST_SKIP() << "port 650 is taken by another program";
