@@ -3,6 +3,7 @@
 #include "btstack/backend.h"
 #include "btstack/notifyqueue.h"
 #include "obex/client.h"
+#include "platform/debuglog.h"
 
 struct CObexClient::Session {
     std::shared_ptr<btstack::Backend> backend; // kept alive while its transport is in use
@@ -107,6 +108,10 @@ tOBEX_ERRORS CObexClient::queueOpen(std::shared_ptr<btstack::Backend> backend,
             return;
         }
         session->client = std::make_unique<obex::ClientSession>(*session->transport);
+        session->client->SetTrace([](bool sent, std::span<const uint8_t> packet) {
+            if (platform::DebugLogEnabled())
+                platform::DebugLog(std::string(sent ? "OBEX > " : "OBEX < ") + obex::PacketSummary(packet));
+        });
         {
             std::lock_guard lock(m_mutex);
             session->client->SetResponseTimeout(m_timeoutMs);

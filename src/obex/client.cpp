@@ -18,6 +18,21 @@ const char* ClientStatusName(ClientStatus status) {
     return "?";
 }
 
+std::string PacketSummary(std::span<const uint8_t> packet) {
+    static const char* const kHex = "0123456789abcdef";
+    std::string text;
+    const size_t shown = std::min<size_t>(packet.size(), 16);
+    for (size_t i = 0; i < shown; ++i) {
+        if (i)
+            text += ' ';
+        text += kHex[packet[i] >> 4];
+        text += kHex[packet[i] & 15];
+    }
+    if (shown < packet.size())
+        text += " ...";
+    return text + " (" + std::to_string(packet.size()) + " bytes)";
+}
+
 namespace {
 
 ClientStatus fromIo(IoStatus st) {
@@ -48,6 +63,8 @@ ClientResult ClientSession::exchange(const Packet& request, bool isConnect) {
         result.error = "request too long to encode";
         return result;
     }
+    if (m_trace)
+        m_trace(true, bytes);
     IoStatus st = m_transport.Send(bytes, m_timeoutMs, &result.error);
     if (st != IoStatus::Ok) {
         result.status = fromIo(st);
@@ -63,6 +80,8 @@ ClientResult ClientSession::exchange(const Packet& request, bool isConnect) {
             return result;
         }
         if (decoded.status == DecodeStatus::Good) {
+            if (m_trace)
+                m_trace(false, std::span<const uint8_t>(m_pending).first(decoded.consumed));
             m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(decoded.consumed));
             result.responseCode = decoded.packet.code;
             result.headers = std::move(decoded.packet.headers);

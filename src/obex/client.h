@@ -2,6 +2,7 @@
 // The client side of an OBEX session over a transport, one blocking request at a time. The
 // caller decides the threads; nothing here starts one.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -36,6 +37,9 @@ public:
     explicit ClientSession(Transport& transport) : m_transport(transport) {}
 
     void SetResponseTimeout(int ms) { m_timeoutMs = ms; }
+    // Sees every whole packet sent (true) and received (false), for the debug log.
+    using Trace = std::function<void(bool sent, std::span<const uint8_t> packet)>;
+    void SetTrace(Trace trace) { m_trace = std::move(trace); }
 
     // CONNECT with OBEX 1.0 and our maximum packet length; on success the peer's maximum is
     // kept (and its Connection Id, echoed in every later request).
@@ -55,6 +59,7 @@ private:
 
     Transport& m_transport;
     int m_timeoutMs = 15000;
+    Trace m_trace;
     bool m_connected = false;
     uint16_t m_peerMax = kMinPacketLength;
     std::vector<Header> m_connectionId; // empty or one Connection Id header
@@ -62,5 +67,7 @@ private:
 };
 
 const char* ClientStatusName(ClientStatus status);
+// "02 00 24 01 00 1b ... (36 bytes)": the first bytes of a packet, for logs.
+std::string PacketSummary(std::span<const uint8_t> packet);
 
 } // namespace obex

@@ -137,3 +137,15 @@ TEST(Text, Utf8AndUtf16) {
 }
 
 } // namespace
+
+#include "obex/client.h"
+
+namespace {
+
+TEST(Trace, PacketSummaryShowsTheStartAndTheSize) {
+    EXPECT_EQ(obex::PacketSummary(std::vector<uint8_t>{0x90, 0x00, 0x03}), "90 00 03 (3 bytes)");
+    std::vector<uint8_t> long_(20, 0xab);
+    EXPECT_EQ(obex::PacketSummary(long_), "ab ab ab ab ab ab ab ab ab ab ab ab ab ab ab ab ... (20 bytes)");
+}
+
+} // namespace
