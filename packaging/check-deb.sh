@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the Debian package with CPack and checks its file list and declared dependencies.
+# Usage: check-deb.sh BUILD_DIR
+set -u
+build=$(cd "$1" && pwd)
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+(cd "$build" && cpack -G DEB -B "$out" >"$out/cpack.log" 2>&1) || { echo "cpack failed:"; tail -30 "$out/cpack.log"; exit 1; }
+deb=$(ls "$out"/*.deb 2>/dev/null | head -1)
+[ -n "$deb" ] || { echo "no package was made"; exit 1; }
+echo "package: $(basename "$deb")"
+list=$(dpkg-deb -c "$deb" | awk '{print $6}')
+fail=0
+for f in ./usr/bin/harlune ./usr/bin/harlune-cli ./usr/bin/harlune-phonesim \
+         ./usr/share/applications/harlune.desktop ./usr/share/icons/hicolor/scalable/apps/harlune.svg \
+         ./usr/share/man/man1/harlune.1 ./usr/share/harlune/registry-defaults.ini; do
+  if printf '%s\n' "$list" | grep -qx -- "$f"; then echo "ok   $f"; else echo "MISSING $f"; fail=1; fi
+done
+# Nothing outside /usr: the package never touches the user's data.
+if printf '%s\n' "$list" | grep -vE '^\./(usr/.*)?$' | grep -q .; then
+  echo "files outside /usr:"; printf '%s\n' "$list" | grep -vE '^\./(usr/.*)?$'; fail=1
+fi
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for lib in libqt6widgets6 libbluetooth3; do
+  printf '%s' "$depends" | grep -q "$lib" || { echo "Depends lacks $lib"; fail=1; }
+done
+exit $fail
