@@ -63,8 +63,6 @@ private:
     PushServerOptions m_options;
     bool m_connected = false;
     bool m_inObject = false;
-    bool m_objectFailed = false; // the current object was refused; its later packets are too
-    uint8_t m_failCode = 0;
     std::string m_objectName;
     std::vector<uint8_t> m_objectData;
     int m_putRequests = 0;
