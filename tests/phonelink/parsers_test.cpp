@@ -187,3 +187,33 @@ TEST(ReplyFramer, PromptWithoutLineEnd) {
 }
 
 } // namespace
+
+namespace {
+
+// Replies cut and spliced at random from the pieces the parsers look for: no input may crash a
+// parser or make it read past the reply (the sanitizer build checks the latter).
+TEST(ParserRobustness, RandomSplicedRepliesNeverCrash) {
+    const std::vector<std::string> pieces = {"+CPBR:", "+CPBF: ", "*ESOM:", "+CSCS: (", "+CMGS: ", "\"", ",",
+                                             "1", "250", "-", "(", ")", " ", "\r\n", "\r", "OK", "ERROR",
+                                             "+CME ERROR:", "\xF6", "129", ""};
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 3000; ++round) {
+        std::string reply;
+        int count = static_cast<int>(next() % 24);
+        for (int i = 0; i < count; ++i)
+            reply += pieces[(next() >> 8) % pieces.size()];
+        for (const auto& e : parseCpbrListing(reply))
+            EXPECT_GE(e.position, 0);
+        parseCpbfListing(reply);
+        parseEsomListing(reply);
+        parseCpbrRange(reply);
+        parseCscsSupported(reply);
+        parseCmgsReference(reply);
+        ErrorFromFinalLine(reply);
+        CReplyFramer framer("AT", true);
+        framer.Feed(reply);
+    }
+}
+
+} // namespace
