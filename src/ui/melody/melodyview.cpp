@@ -114,7 +114,13 @@ CPhoneLink* CMelodyView::MelodyLink() {
     return link;
 }
 
-int CMelodyView::SelectedEntry() const { return melodyform::EntryFromLabel(m_melodyCombo->currentText()); }
+int CMelodyView::SelectedEntry() const {
+    // The edit shows the melody of the entry last chosen. While the combo's edit field holds some
+    // other text, nothing is selected: acting on the typed label would write the melody shown
+    // into a different slot.
+    const int entry = m_melodyCombo->currentIndex();
+    return melodyform::EntryFromLabel(m_melodyCombo->currentText()) == entry ? entry : -1;
+}
 
 MelodyEntry* CMelodyView::Record(CPhoneLink* link, int entry) const {
     if (!link || entry < 0 || static_cast<std::size_t>(entry) >= link->Melodies().size())

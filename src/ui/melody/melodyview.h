@@ -40,7 +40,7 @@ private:
     // Runs the frame's one-time melody read and hands back its link; null (with a status line
     // saying so) when there is no phone.
     CPhoneLink* MelodyLink();
-    // The entry the combo names, or -1.
+    // The chosen entry, or -1 when the combo's edit field names none.
     int SelectedEntry() const;
     // The record behind an entry, or null when the phone listed fewer melodies.
     MelodyEntry* Record(CPhoneLink* link, int entry) const;

@@ -262,20 +262,30 @@ void MelodyViewTest::refusedWriteShowsReasonAndPhoneText() {
 void MelodyViewTest::typedComboTextSendsNothing() {
     auto phone = Open();
     auto* view = phone->Current<CMelodyView>();
-    view->MelodyCombo()->lineEdit()->setText(QStringLiteral("Melody 9"));
-    Click(view->PlayButton());
-    Click(view->SetDefaultButton());
-    Click(view->ModifyButton());
+    Select(view, 2);
+    // A label that is not listed, and a listed one typed but not chosen: the edit still shows
+    // Melody 3, so writing it anywhere else would be wrong.
+    for (const QString& typed : {QStringLiteral("Melody 9"), QStringLiteral("Melody 5")}) {
+        view->MelodyCombo()->lineEdit()->setText(typed);
+        Click(view->PlayButton());
+        Click(view->SetDefaultButton());
+        Click(view->ModifyButton());
+        QVERIFY2(phone->Status().contains(QStringLiteral("choose one of Melody 1 to Melody 8")),
+                 qPrintable(phone->Status()));
+    }
     QVERIFY(phone->Commands(QStringLiteral("AT*ERIP=")).isEmpty());
     QVERIFY(phone->Commands(QStringLiteral("AT*ERIN=")).isEmpty());
     QVERIFY(phone->Commands(QStringLiteral("AT*ESOM=")).isEmpty());
-    QVERIFY2(phone->Status().contains(QStringLiteral("choose one of Melody 1 to Melody 8")), qPrintable(phone->Status()));
     QCOMPARE(view->MelodyCombo()->count(), 8);
 
-    // Typing a listed label exactly counts as choosing it.
+    // Confirming a listed label chooses it, as picking it from the list does.
     view->MelodyCombo()->lineEdit()->setText(QStringLiteral("Melody 2"));
+    QTest::keyClick(view->MelodyCombo()->lineEdit(), Qt::Key_Return);
+    QCOMPARE(view->MelodyCombo()->currentIndex(), 1);
+    QCOMPARE(view->MelodyEdit()->toPlainText(), QStringLiteral("e8e8e4e8e8e4e8g8c8d8e2"));
     Click(view->PlayButton());
     QCOMPARE(phone->Commands(QStringLiteral("AT*ERIP=")), QStringList{QStringLiteral("AT*ERIP=3,32")});
+    QCOMPARE(view->MelodyCombo()->count(), 8);
 }
 
 MELODY_SMS_TEST_MAIN(MelodyViewTest)
