@@ -1,8 +1,9 @@
 // Shows the phone book window in one state for a screenshot; runs until it is ended.
-//   phonebook_shots view | progress | add | edit | refused
+//   phonebook_shots view | progress | add | edit | refused | badtext
 #include "harness.h"
 
 #include "ui/mainframe.h"
+#include "ui/phonebook/entrydlg.h"
 #include "ui/phonebook/phonebookleft.h"
 #include "ui/phonebook/phonebookright.h"
 #include "ui/phonebook/phonebookview.h"
@@ -42,18 +43,23 @@ int main(int argc, char** argv) {
     QTimer::singleShot(300, &app, [&] {
         harness.Select(mode == QLatin1String("refused") ? QStringLiteral("Memory Phonebook")
                                                         : QStringLiteral("SIM Phonebook"));
-        if (mode != QLatin1String("add") && mode != QLatin1String("edit"))
+        const bool badText = mode == QLatin1String("badtext");
+        if (mode != QLatin1String("add") && mode != QLatin1String("edit") && !badText)
             return;
         CPhonebookRight* list = harness.View()->Right();
         pbtest::WhenShown("QMenu", [mode](QWidget* widget) {
             auto* menu = static_cast<QMenu*>(widget);
             for (QAction* action : menu->actions())
-                if (action->text() == (mode == QLatin1String("add") ? "&Add" : "&Modify"))
+                if (action->text() == (mode == QLatin1String("edit") ? "&Modify" : "&Add"))
                     menu->setActiveAction(action);
             QTest::keyClick(menu, Qt::Key_Return);
         });
-        pbtest::WhenShown("CEntryDlg", [mode](QWidget* widget) {
-            if (mode == QLatin1String("add")) {
+        pbtest::WhenShown("CEntryDlg", [mode, badText](QWidget* widget) {
+            if (badText) {
+                widget->findChild<QLineEdit*>(QStringLiteral("edit1003"))->setText(QStringLiteral("Café € 2"));
+                widget->findChild<QLineEdit*>(QStringLiteral("edit1004"))->setText(QStringLiteral("0301234"));
+                QTimer::singleShot(0, widget, [widget] { static_cast<CEntryDlg*>(widget)->accept(); });
+            } else if (mode == QLatin1String("add")) {
                 widget->findChild<QLineEdit*>(QStringLiteral("edit1003"))->setText(QStringLiteral("Zoë Lindqvist/W"));
                 widget->findChild<QLineEdit*>(QStringLiteral("edit1004"))->setText(QStringLiteral("+46812345"));
             }
