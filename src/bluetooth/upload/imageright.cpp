@@ -146,10 +146,13 @@ void CImageRight::closeConnection() {
 }
 
 void CImageRight::finish(bool ok, const QString& text) {
+    // Copied before the pane is marked idle: the text may be m_failure, which the next upload
+    // clears.
+    QString copy = text;
     m_busy = false;
     // Queued, never blocking: the GUI thread may be deleting this pane right now, and then the
     // queued call is dropped with it.
-    QMetaObject::invokeMethod(this, [this, ok, text] { onFinished(ok, text); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, ok, copy] { onFinished(ok, copy); }, Qt::QueuedConnection);
 }
 
 void CImageRight::onFinished(bool ok, const QString& text) {
