@@ -326,3 +326,46 @@ TEST(Executable, StateFileIsCreatedUsedAndChecked) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(PhoneObject, SessionsShareStateLogAndCountedFaults) {
+    auto phone = Phone::Create(PhoneState::Empty());
+    phone->AddFault({"AT+CPBW", FaultAction::Error, 0, 2});
+    auto a = phone->OpenSession(), b = phone->OpenSession();
+    a->Feed("ATE0\r");
+    b->Feed("ATE0\r");
+    EXPECT_EQ(a->Feed("at+cpbw=1,\"1\"\r").bytes, "\r\nERROR\r\n");
+    EXPECT_EQ(b->Feed("AT+CPBW=1,\"1\"\r").bytes, "\r\nERROR\r\n");
+    EXPECT_EQ(a->Feed("AT+CPBW=1,\"1\"\r").bytes, "\r\nOK\r\n") << "the rule was used up";
+    EXPECT_EQ(phone->Snapshot().memory.entries.count(1), 1u);
+    EXPECT_EQ(phone->CommandLog().size(), 5u);
+    phone->ClearCommandLog();
+    EXPECT_TRUE(phone->CommandLog().empty());
+
+    phone->Modify([](PhoneState& s) { s.memory.entries.clear(); });
+    EXPECT_EQ(b->Feed("AT+CPBR=1\r").bytes, "\r\nOK\r\n");
+}
+
+TEST(PhoneObject, ModifySavesAndReportsSaveFailures) {
+    char dir[] = "/tmp/phonesim-phone-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string path = std::string(dir) + "/state";
+    auto phone = Phone::Create(PhoneState::Demo());
+    phone->SetStateFile(path);
+    phone->Modify([](PhoneState& s) { s.ringSound = 37; });
+    PhoneState saved;
+    std::string error;
+    ASSERT_TRUE(LoadState(path, &saved, &error)) << error;
+    EXPECT_EQ(saved.ringSound, 37);
+    EXPECT_EQ(phone->LastSaveError(), "");
+
+    phone->SetStateFile(std::string(dir) + "/missing/state");
+    phone->Modify([](PhoneState& s) { s.ringSound = 36; });
+    EXPECT_NE(phone->LastSaveError(), "");
+    EXPECT_EQ(phone->Snapshot().ringSound, 36) << "the phone goes on without its file";
+    unlink(path.c_str());
+    rmdir(dir);
+}
+
+} // namespace
