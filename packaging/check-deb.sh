@@ -25,4 +25,11 @@ echo "Depends: $depends"
 for lib in libqt6widgets6 libbluetooth3; do
   printf '%s' "$depends" | grep -q "$lib" || { echo "Depends lacks $lib"; fail=1; }
 done
+# The unpacked package runs where it lands and finds its own data.
+root=$out/root; home=$out/home
+dpkg-deb -x "$deb" "$root" && mkdir -p "$home"
+version=$(HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data QT_QPA_PLATFORM=offscreen \
+          "$root/usr/bin/harlune" --version 2>&1)
+if printf '%s' "$version" | grep -q "DUNMERE Harlune"; then echo "ok   unpacked harlune --version"
+else echo "unpacked harlune --version said: $version"; fail=1; fi
 exit $fail
