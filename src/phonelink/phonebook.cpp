@@ -216,11 +216,11 @@ bool CPhoneLink::AddEntry(std::unique_ptr<PhonebookEntry> entry) {
             MutableEntries(entry->storage).push_back(std::move(entry));
             return true;
         }
-    } else if (!IsPhoneRefusal(m_lastError)) {
-        return false;
     }
-    // The entry is on the phone but the find did not show where (a phone without AT+CPBF, or one
-    // that matches names differently): read the storage again so the list stays true.
+    // The entry is on the phone but the find did not show where (a phone without AT+CPBF, one
+    // that matches names differently, or a find that went unanswered): read the storage again so
+    // the list stays true. Should that fail too, the storage is left unread with its reason rather
+    // than shown without the new entry.
     uint8_t storage = entry->storage;
     return ReadStorageInto(storage, nullptr);
 }
