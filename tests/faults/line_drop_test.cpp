@@ -1,0 +1,66 @@
+// The line dropping at the two worst moments: in the middle of a phone book listing and in the
+// middle of a message after the phone asked for it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "cuttingline.h"
+#include "phonerig.h"
+
+namespace faults {
+namespace {
+
+using phonesim::FaultAction;
+
+class ListingDrop : public ::testing::TestWithParam<uint32_t> {};
+
+// The phone-memory listing of the demo phone runs to a few kilobytes, so half of it ends inside
+// a record; the SIM before it was read whole.
+TEST_P(ListingDrop, KeepsWhatWasReadWholeAndNoPartOfTheRest) {
+    phonesim::ServeOptions options;
+    options.randomChunks = true;
+    options.seed = GetParam();
+    PhoneRig rig(phonesim::PhoneState::Demo(), options);
+    const auto state = rig.phone->Snapshot();
+    // The SIM is listed with the same command when both storages have one size; make them differ.
+    ASSERT_NE(state.sim.size, state.memory.size);
+    rig.phone->AddFault({"AT+CPBR=1," + std::to_string(state.memory.size), FaultAction::DropMidReply, 0, 1});
+
+    auto link = rig.Connect();
+    EXPECT_FALSE(link->ReadPhonebook());
+    EXPECT_EQ(link->LastError().kind, LinkErrorKind::ConnectionLost);
+    EXPECT_FALSE(link->SimEntries().empty());
+    EXPECT_TRUE(link->PhoneEntries().empty()) << "records from a cut listing were kept";
+    ExpectPhonebookMatches(*link, state, true);
+    link.reset();
+    ExpectFreshLinkMatches(rig);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chunked, ListingDrop, ::testing::Values(1u, 2u, 3u));
+
+TEST(MessageDrop, MidPduFailsAndNothingIsSent) {
+    auto phone = phonesim::Phone::Create(SmallState());
+    CuttingLine line(phone);
+    std::string error;
+    ASSERT_TRUE(line.Start(&error)) << error;
+    CPhoneLink link(CPhoneLink::DevicePath{line.DevicePath()});
+    link.SetTimeouts(kIdleMs, kOverallMs, 60000); // a long result wait: the drop must end it, not a time-out
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(link.SendSms("A message long enough to span a few reads of the line", "+46701234"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_TRUE(line.Cut()) << "the phone never asked for the message";
+    EXPECT_EQ(link.LastError().kind, LinkErrorKind::ConnectionLost) << link.LastError().text;
+    EXPECT_FALSE(link.LastError().text.empty());
+    EXPECT_EQ(link.LastMessageReference(), -1);
+    EXPECT_TRUE(phone->Snapshot().sent.empty());
+
+    // The phone itself is fine: on a new line the same message goes.
+    PhoneRig again(phone->Snapshot());
+    auto fresh = again.Connect();
+    ASSERT_TRUE(fresh->SendSms("After the drop", "+46701234")) << fresh->LastError().text;
+    EXPECT_EQ(again.phone->Snapshot().sent.size(), 1u);
+}
+
+} // namespace
+} // namespace faults
