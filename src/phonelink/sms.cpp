@@ -16,8 +16,21 @@ bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
     if (!Send(command + "\r", "the message command"))
         return false;
     std::string reply;
-    if (!Collect(command, Ending::Prompt, m_idleMs, reply))
+    if (!Collect(command, Ending::Prompt, m_idleMs, reply)) {
+        if (m_lastError.kind != LinkErrorKind::NoAnswer)
+            return false;
+        // The prompt may have been lost on the line or come after we gave up: the phone then
+        // waits for the message and would take every later command as part of it. ESC cancels
+        // that input (the phone answers OK); a phone still in command mode answers the stray line
+        // with ERROR. Either answer is read here so it cannot end the next exchange early.
+        LinkError noPrompt = m_lastError;
+        if (Send("\x1B\r", "the cancel")) {
+            std::string ignored;
+            Collect({}, Ending::FinalResult, m_idleMs, ignored);
+        }
+        m_lastError = noPrompt;
         return false;
+    }
     if (!m_promptSeen)
         return Fail(LinkErrorKind::BadReply, "the phone answered without asking for the message");
 
