@@ -10,7 +10,8 @@
 
 namespace faults {
 
-CuttingLine::CuttingLine(std::shared_ptr<phonesim::Phone> phone) : m_phone(std::move(phone)) {}
+CuttingLine::CuttingLine(std::shared_ptr<phonesim::Phone> phone, Mode mode)
+    : m_phone(std::move(phone)), m_mode(mode) {}
 
 CuttingLine::~CuttingLine() {
     if (m_wake[1] >= 0) {
@@ -65,19 +66,23 @@ void CuttingLine::Serve() {
         if (n <= 0)
             return;
         size_t take = static_cast<size_t>(n);
-        if (prompted)
+        if (prompted && m_mode == Mode::CutMidMessage)
             take /= 2; // never the whole message, so never its closing Ctrl-Z
         phonesim::PhoneSession::Output out = session->Feed(std::string_view(buffer, take));
-        if (prompted) {
+        if (prompted && m_mode == Mode::CutMidMessage) {
             m_takenAfterPrompt = take;
             m_cut = true;
             CloseLine();
             return;
         }
+        const bool prompt = !prompted && out.bytes.find("> ") != std::string::npos;
+        if (prompt && m_mode == Mode::LosePrompt) {
+            m_promptLost = true;
+            out.bytes.clear();
+        }
         if (!out.bytes.empty() && write(m_master, out.bytes.data(), out.bytes.size()) < 0)
             return;
-        if (out.bytes.find("> ") != std::string::npos)
-            prompted = true;
+        prompted = prompted || prompt;
     }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// The emulated phone on a pty whose line drops while the program is sending a message: once the
-// phone has asked for the message with its "> " prompt, it takes only the first half of what
-// comes next, then the carrier goes. PtyPhone's fault rules act on command lines only, and the
-// message after the prompt is none.
+// The emulated phone on a pty with faults around the "> " prompt of a message, which PtyPhone's
+// fault rules cannot reach: they act on command lines, and the message after the prompt is none.
+//   CutMidMessage: after the prompt the phone takes only the first half of what comes next,
+//                  then the carrier goes.
+//   LosePrompt:    the prompt never reaches the program (line noise, or a prompt so late the
+//                  program gave up); the phone still waits for the message.
 #include <atomic>
 #include <memory>
 #include <string>
@@ -14,7 +16,8 @@ namespace faults {
 
 class CuttingLine {
 public:
-    explicit CuttingLine(std::shared_ptr<phonesim::Phone> phone);
+    enum class Mode { CutMidMessage, LosePrompt };
+    CuttingLine(std::shared_ptr<phonesim::Phone> phone, Mode mode);
     ~CuttingLine();
     CuttingLine(const CuttingLine&) = delete;
     CuttingLine& operator=(const CuttingLine&) = delete;
@@ -22,6 +25,7 @@ public:
     bool Start(std::string* error);
     const std::string& DevicePath() const { return m_devicePath; }
     bool Cut() const { return m_cut.load(); }
+    bool PromptLost() const { return m_promptLost.load(); }
     // How many bytes after the prompt reached the phone before the line dropped.
     size_t BytesTakenAfterPrompt() const { return m_takenAfterPrompt.load(); }
 
@@ -30,11 +34,13 @@ private:
     void CloseLine();
 
     std::shared_ptr<phonesim::Phone> m_phone;
+    Mode m_mode;
     std::string m_devicePath;
     int m_master = -1;
     int m_heldSlave = -1;
     int m_wake[2] = {-1, -1};
     std::atomic<bool> m_cut{false};
+    std::atomic<bool> m_promptLost{false};
     std::atomic<size_t> m_takenAfterPrompt{0};
     std::thread m_thread;
 };

@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(Chunked, ListingDrop, ::testing::Values(1u, 2u, 3u));
 
 TEST(MessageDrop, MidPduFailsAndNothingIsSent) {
     auto phone = phonesim::Phone::Create(SmallState());
-    CuttingLine line(phone);
+    CuttingLine line(phone, CuttingLine::Mode::CutMidMessage);
     std::string error;
     ASSERT_TRUE(line.Start(&error)) << error;
     CPhoneLink link(CPhoneLink::DevicePath{line.DevicePath()});
@@ -60,6 +60,28 @@ TEST(MessageDrop, MidPduFailsAndNothingIsSent) {
     auto fresh = again.Connect();
     ASSERT_TRUE(fresh->SendSms("After the drop", "+46701234")) << fresh->LastError().text;
     EXPECT_EQ(again.phone->Snapshot().sent.size(), 1u);
+}
+
+// A phone left waiting for a message would take every later command as part of it.
+TEST(MessagePrompt, LostPromptDoesNotLeaveThePhoneWaitingForTheMessage) {
+    auto phone = phonesim::Phone::Create(SmallState());
+    CuttingLine line(phone, CuttingLine::Mode::LosePrompt);
+    std::string error;
+    ASSERT_TRUE(line.Start(&error)) << error;
+    CPhoneLink link(CPhoneLink::DevicePath{line.DevicePath()});
+    link.SetTimeouts(kIdleMs, kOverallMs, kIdleMs);
+
+    EXPECT_FALSE(link.SendSms("Never asked for", "+46701234"));
+    EXPECT_TRUE(line.PromptLost());
+    EXPECT_EQ(link.LastError().kind, LinkErrorKind::NoAnswer) << link.LastError().text;
+    EXPECT_FALSE(link.LastError().text.empty());
+
+    ASSERT_TRUE(link.ReadMelodies()) << link.LastError().text;
+    ExpectMelodiesMatch(link, phone->Snapshot());
+    ASSERT_TRUE(link.SendSms("Asked for", "+46701234")) << link.LastError().text;
+    const auto sent = phone->Snapshot().sent;
+    ASSERT_EQ(sent.size(), 1u) << "the abandoned message went out";
+    EXPECT_EQ(sent[0].text, "Asked for");
 }
 
 } // namespace
