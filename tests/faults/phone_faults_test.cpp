@@ -184,5 +184,30 @@ INSTANTIATE_TEST_SUITE_P(Matrix, PhoneFaults,
                                     kFaults[std::get<1>(info.param)].name;
                          });
 
+// A phone that stops answering for good (out of range with the serial link still up): every
+// operation ends with "no answer", one idle limit per command at most, and what the link showed
+// before stays true.
+class SilentForGood : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(SilentForGood, EveryOperationGivesUpWithNoAnswer) {
+    const Operation& op = Operations()[GetParam()];
+    PhoneRig rig;
+    auto link = rig.Connect();
+    ASSERT_TRUE(op.prepare(*link)) << link->LastError().text;
+    rig.phone->AddFault({"AT", FaultAction::Silent, 0, -1});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(op.run(*link));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    EXPECT_EQ(link->LastError().kind, LinkErrorKind::NoAnswer) << link->LastError().text;
+    const auto state = rig.phone->Snapshot();
+    if (op.comparesPhonebook)
+        ExpectPhonebookMatches(*link, state, std::string_view(op.name) == "ReadPhonebook");
+    if (op.comparesMelodies && !link->Melodies().empty())
+        ExpectMelodiesMatch(*link, state);
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, SilentForGood, ::testing::Range<size_t>(0, Operations().size()),
+                         [](const auto& info) { return std::string(Operations()[info.param].name); });
+
 } // namespace
 } // namespace faults
