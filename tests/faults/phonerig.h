@@ -16,7 +16,7 @@ phonesim::PhoneState SmallState();
 
 // Waits short enough that a silent phone costs little, long enough for the emulated phone that
 // answers at once (even in random chunks with gaps of up to 2 ms).
-constexpr int kIdleMs = 250;
+constexpr int kIdleMs = 400;
 constexpr int kOverallMs = 10000;
 
 class PhoneRig {
