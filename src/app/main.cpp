@@ -17,5 +17,6 @@ int main(int argc, char** argv) {
     RegisterMelodyView();
     RegisterSmsView();
     RegisterPictureViews();
+    theApp.SetBluezProbe([](std::string* why) { return btstack::bluez::BluezAvailable(why); });
     return theApp.Run(argc, argv);
 }

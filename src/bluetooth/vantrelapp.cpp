@@ -49,7 +49,8 @@ bool CVantrelApp::InitInstance() {
     if (commandLine.debug)
         platform::SetDebugLogEnabled(true);
     loadRegistry();
-    const QString stackError = chooseStack(commandLine.stack);
+    QString stackLine;
+    const bool stackUsable = chooseStack(commandLine.stack, &stackLine);
 
     QCoreApplication::setApplicationName(ui::Strings::Instance().Load(ui::AFX_IDS_APP_TITLE));
     SetRegistryKey(QStringLiteral("Local AppWizard-Generated Applications"));
@@ -61,11 +62,11 @@ bool CVantrelApp::InitInstance() {
     CMainFrame* frame = MainFrame();
     frame->show();
     frame->update();
-    if (!stackError.isEmpty()) {
+    frame->SetStatusText(stackLine.toStdString());
+    if (!stackUsable) {
         // No device list to choose from: the program runs on with the phone commands inert.
         m_deviceFound = false;
-        frame->SetStatusText(stackError.toStdString());
-        ui::ShowErrorMessage(frame, stackError);
+        ui::ShowErrorMessage(frame, stackLine);
         return true;
     }
     ConnectToPhone();
@@ -84,20 +85,25 @@ void CVantrelApp::loadRegistry() {
         registry.SetString(kPictureKey, "Dir", platform::SharedDataDir() + "/" + *dir, platform::RegOrigin::Live);
 }
 
-QString CVantrelApp::chooseStack(const QString& stack) {
-    if (stack.isEmpty()) {
-        // The registry was just reloaded; put the stack's device list back into it.
+bool CVantrelApp::chooseStack(const QString& stack, QString* line) {
+    const stackchoice::StackChoice choice = stackchoice::ChooseStack(stack.toStdString(), m_bluezProbe);
+    *line = QString::fromStdString(choice.statusLine);
+    if (stack.isEmpty() && choice.stack == "sim") {
+        // The stack already in place is the demo phone (or one a test put there); the registry
+        // was just reloaded, so its device list goes back in.
         btstack::PublishDevices(*btstack::CurrentBackend(), platform::Registry::Instance());
-        return {};
+        return true;
     }
     std::string error;
-    std::shared_ptr<btstack::Backend> backend = btstack::CreateBackend(stack.toStdString(), &error);
+    std::shared_ptr<btstack::Backend> backend = btstack::CreateBackend(choice.stack, &error);
     if (!backend) {
         // No silent fall-back to the demo phone: the user asked for a particular stack.
-        return QStringLiteral("The Bluetooth stack \"%1\" is not available: %2").arg(stack, QString::fromStdString(error));
+        *line = QStringLiteral("The Bluetooth stack \"%1\" is not available: %2")
+                    .arg(QString::fromStdString(choice.stack), QString::fromStdString(error));
+        return false;
     }
     btstack::SetBackend(std::move(backend));
-    return {};
+    return true;
 }
 
 int CVantrelApp::ExitInstance() {

@@ -3,6 +3,7 @@
 // client and its discovery interface at once. It holds the facts about the chosen phone that
 // the windows read, runs the connect step at the end of start-up, and turns the stack's
 // notifications into status lines.
+#include "bluetooth/stackchoice.h"
 #include "btstack/btif.h"
 #include "btstack/sppclient.h"
 #include "platform/event.h"
@@ -44,6 +45,9 @@ public:
     // waiting for the connection.
     void ConnectToPhone();
     void ShowAboutBox();
+    // How start-up asks whether BlueZ has an adapter when the command line names no stack. The
+    // program sets the real D-Bus probe; left empty (tests), the demo phone is the default.
+    void SetBluezProbe(stackchoice::BluezProbe probe) { m_bluezProbe = std::move(probe); }
 
     bool DeviceFound() const override { return m_deviceFound; }
     int16_t ComPort() const override { return m_comPort; }
@@ -55,14 +59,16 @@ private:
     void ObexDiscoveryThread();
     void startObexSearch();
     void loadRegistry();
-    // An empty text, or why the stack asked for cannot be used.
-    QString chooseStack(const QString& stack);
+    // Sets up the stack for this run. *line is the first status line: the stack in use and
+    // why, or, when false is returned, why the stack asked for cannot be used.
+    bool chooseStack(const QString& stack, QString* line);
     bool shuttingDown() const;
 
     std::atomic<int16_t> m_comPort{0};
     std::atomic<uint8_t> m_obexChannel{0};
     std::atomic<bool> m_deviceFound{false};
     platform::Event m_discoveryDone;
+    stackchoice::BluezProbe m_bluezProbe;
     // The chosen phone; written by the connect step, read by the OBEX search's worker.
     mutable std::mutex m_phoneMutex;
     BdAddr m_phoneAddress{};

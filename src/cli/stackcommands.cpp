@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "bluetooth/stackchoice.h"
 #include "btstack/backend.h"
 #ifdef HARLUNE_HAVE_BLUEZ_BACKEND
 #include "btstack/bluez/bluezbackend.h"
@@ -29,6 +30,7 @@ constexpr const char* kStackUsage =
     "           whether the device selection lists it (class 52 02 04, a cellular phone)\n"
     "  push     sends FILE by OBEX object push as \"Dunmere.gif\" in 599-byte PUTs, to an OBEX\n"
     "           server over TCP, or to a device's object push service through the stack\n"
+    "  without --stack: BlueZ when it has an adapter, the demo phone otherwise\n"
     "exit status: 0 ok, 1 the receiver refused, 2 usage, 3 connection failed\n";
 
 constexpr size_t kChunk = 599; // the program's PUT chunk and its announced maximum packet
@@ -36,7 +38,7 @@ constexpr size_t kChunk = 599; // the program's PUT chunk and its announced maxi
 struct StackArgs {
     std::string command;
     std::string file;
-    std::string stack = "sim";
+    std::string stack; // empty: BlueZ when it has an adapter, the demo phone otherwise
     std::optional<std::string> tcp;
     std::optional<std::string> bt;
     bool json = false;
@@ -169,15 +171,20 @@ bool parseAddress(const std::string& text, BdAddr* address) {
     return true;
 }
 
-bool chooseStack(const StackArgs& args, std::ostream& err, int* status) {
+bool chooseStack(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostream& err, int* status) {
 #ifdef HARLUNE_HAVE_BLUEZ_BACKEND
     btstack::RegisterBackendFactory("bluez", btstack::bluez::CreateBluezBackend);
 #endif
+    const stackchoice::StackChoice choice = stackchoice::ChooseStack(args.stack, probe);
+    // Only an automatic choice is worth a word: an explicit --stack needs no explaining, and
+    // stdout stays the listing alone.
+    if (args.stack.empty())
+        err << "harlune-cli: " << choice.statusLine << "\n";
     std::string error;
-    std::shared_ptr<btstack::Backend> backend = btstack::CreateBackend(args.stack, &error);
+    std::shared_ptr<btstack::Backend> backend = btstack::CreateBackend(choice.stack, &error);
     if (!backend) {
         err << "harlune-cli: " << error << "\n";
-        *status = (args.stack == "sim" || args.stack == "bluez") ? kConnection : kUsage;
+        *status = kConnection;
         return false;
     }
     btstack::SetBackend(std::move(backend));
@@ -186,11 +193,21 @@ bool chooseStack(const StackArgs& args, std::ostream& err, int* status) {
 
 // The device selection's reading of the list: one key level at a time, at most 255 subkeys,
 // 256-byte buffers, the first three class bytes compared.
-int listDevices(const StackArgs& args, std::ostream& out, std::ostream& err) {
+int listDevices(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostream& out, std::ostream& err) {
     using namespace platform;
     int status = kOk;
-    if (!chooseStack(args, err, &status))
+    if (!chooseStack(args, probe, err, &status))
         return status;
+#ifdef HARLUNE_HAVE_BLUEZ_BACKEND
+    // An unreachable BlueZ leaves the list empty; printed as is, that would read as "no devices"
+    // with a success status.
+    if (auto* bluez = dynamic_cast<btstack::bluez::BluezBackend*>(btstack::CurrentBackend().get())) {
+        if (const std::string why = bluez->LastDeviceListError(); !why.empty()) {
+            err << "harlune-cli: no device list from BlueZ: " << why << "\n";
+            return kConnection;
+        }
+    }
+#endif
     HKEY keys[4] = {};
     const char* names[4] = {"SOFTWARE", "Tarvex", "BTConfig", "Devices"};
     HKEY parent = HKEY_LOCAL_MACHINE;
@@ -325,7 +342,7 @@ std::optional<uint8_t> findPushChannel(const BdAddr& address) {
     return std::nullopt;
 }
 
-int push(const StackArgs& args, std::ostream& out, std::ostream& err) {
+int push(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostream& out, std::ostream& err) {
     if (args.file.empty() || (!args.tcp && !args.bt) || (args.tcp && args.bt)) {
         err << "harlune-cli: push needs a FILE and one of --tcp HOST:PORT or --bt ADDRESS\n" << kStackUsage;
         return kUsage;
@@ -365,7 +382,7 @@ int push(const StackArgs& args, std::ostream& out, std::ostream& err) {
         rc = pusher.OpenOnTransport(std::move(transport), &pusher.OpenHeaders(), uint16_t(kChunk));
     } else {
         int status = kOk;
-        if (!chooseStack(args, err, &status))
+        if (!chooseStack(args, probe, err, &status))
             return status;
         std::optional<uint8_t> channel = findPushChannel(address);
         if (!channel) {
@@ -406,6 +423,11 @@ int push(const StackArgs& args, std::ostream& out, std::ostream& err) {
 } // namespace
 
 int RunStackCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return RunStackCommand(args, out, err, {});
+}
+
+int RunStackCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const stackchoice::BluezProbe& probe) {
     StackArgs parsed;
     std::string error;
     if (!parseArgs(args, &parsed, &error)) {
@@ -416,16 +438,22 @@ int RunStackCommand(const std::vector<std::string>& args, std::ostream& out, std
         out << kStackUsage;
         return kOk;
     }
-    if (parsed.stack != "sim" && parsed.stack != "bluez") {
+    if (!parsed.stack.empty() && parsed.stack != "sim" && parsed.stack != "bluez") {
         err << "harlune-cli: --stack is sim or bluez\n";
         return kUsage;
     }
     if (parsed.command == "devices")
-        return listDevices(parsed, out, err);
+        return listDevices(parsed, probe, out, err);
     if (parsed.command == "push")
-        return push(parsed, out, err);
+        return push(parsed, probe, out, err);
     err << "harlune-cli: unknown command \"" << parsed.command << "\"\n" << kStackUsage;
     return kUsage;
 }
 
-int RunStackCommand(const std::vector<std::string>& args) { return RunStackCommand(args, std::cout, std::cerr); }
+int RunStackCommand(const std::vector<std::string>& args) {
+#ifdef HARLUNE_HAVE_BLUEZ_BACKEND
+    return RunStackCommand(args, std::cout, std::cerr, [](std::string* why) { return btstack::bluez::BluezAvailable(why); });
+#else
+    return RunStackCommand(args, std::cout, std::cerr, {});
+#endif
+}

@@ -14,7 +14,7 @@ struct CommandLineInfo {
     bool showHelp = false;
     bool showVersion = false;
     bool debug = false;
-    QString stack;          // "sim", "bluez", or empty for the default
+    QString stack;          // "sim", "bluez", or empty: decided by what the machine has
     QString error;          // not empty: the line is unusable; say so and stop
 };
 

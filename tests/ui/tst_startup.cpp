@@ -76,6 +76,8 @@ private slots:
     void badCommandLineEndsBeforeDialog();
     void disconnectChangesOnlyStatusLine();
     void exitReleasesWorkerWaitingForStatus();
+    void firstStatusLineNamesStack_data();
+    void firstStatusLineNamesStack();
 
 private:
     // Starts the program; the dialog is closed as asked once it shows. Collects what the
@@ -275,6 +277,43 @@ void StartupTest::exitReleasesWorkerWaitingForStatus() {
     app.ExitInstance();
     worker.join();
     QVERIFY(returned);
+}
+
+void StartupTest::firstStatusLineNamesStack_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("no adapter") << QStringList{}
+                                << "Using the demo phone: no Bluetooth adapter found (no org.bluez on the bus)";
+}
+
+void StartupTest::firstStatusLineNamesStack() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, line);
+    CVantrelApp app;
+    app.SetArguments(args);
+    app.SetBluezProbe([](std::string* why) {
+        *why = "no org.bluez on the bus";
+        return false;
+    });
+    // What the frame shows while the device dialog is up, before any connection line.
+    QString shownAtDialog;
+    QStringList listed;
+    testsupport::WhenModal([&](QWidget* modal) {
+        shownAtDialog = app.MainFrame()->StatusText();
+        auto* dialog = qobject_cast<CDeviceSelectDlg*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        for (int i = 0; i < dialog->DeviceList()->count(); ++i)
+            listed << dialog->DeviceList()->item(i)->text();
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cancelButton")), Qt::LeftButton);
+    });
+    QVERIFY(app.InitInstance());
+    QTRY_VERIFY(!shownAtDialog.isEmpty());
+    QCOMPARE(shownAtDialog, line);
+    QCOMPARE(listed, QStringList{QStringLiteral("T68 demo phone")});
+    app.ExitInstance();
 }
 
 HARLUNE_TEST_MAIN(StartupTest)
