@@ -25,6 +25,12 @@ PhonebookList& CPhoneLink::MutableEntries(uint8_t storage) {
     return storage == kStorageSim ? m_simEntries : m_phoneEntries;
 }
 
+CpbrRange CPhoneLink::StorageLimits(uint8_t storage) const {
+    if (storage != kStoragePhone && storage != kStorageSim)
+        return {};
+    return m_storageLimits[StorageSlot(storage)];
+}
+
 const LinkError& CPhoneLink::StorageError(uint8_t storage) const {
     return m_storageErrors[StorageSlot(storage)];
 }
@@ -104,6 +110,7 @@ bool CPhoneLink::ReadStorageInto(uint8_t storage, IProgressSink* progress) {
     MutableEntries(storage).clear();
     LinkError& storageError = m_storageErrors[StorageSlot(storage)];
     storageError = {};
+    m_storageLimits[StorageSlot(storage)] = {};
     auto failed = [&] {
         storageError = m_lastError;
         return false;
@@ -124,6 +131,7 @@ bool CPhoneLink::ReadStorageInto(uint8_t storage, IProgressSink* progress) {
         Fail(LinkErrorKind::BadReply, "the phone did not tell the size of its phone book");
         return failed();
     }
+    m_storageLimits[StorageSlot(storage)] = *range;
     if (range->last > 0) {
         char command[48];
         std::snprintf(command, sizeof command, "AT+CPBR=%d,%d", range->first, range->last);

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "atparse.h"
 #include "charset.h"
 #include "comport.h"
 #include "linkerror.h"
@@ -76,6 +77,9 @@ public:
     const PhonebookList& PhoneEntries() const { return m_phoneEntries; }
     const PhonebookList& SimEntries() const { return m_simEntries; }
     const PhonebookList& Entries(uint8_t storage) const;
+    // What the last read of `storage` learnt from "+CPBR: (1-N),nlength,tlength"; the lengths
+    // are -1 when the storage was not read yet or the phone left them out.
+    CpbrRange StorageLimits(uint8_t storage) const;
     const LinkError& StorageError(uint8_t storage) const;
 
     // Writes `entry` (number, name and storage filled in) at the first free position; on success
@@ -130,6 +134,7 @@ private:
     IMessageSink* m_messages = nullptr;
     LinkError m_lastError;
     LinkError m_storageErrors[2];
+    CpbrRange m_storageLimits[2];
     Charset m_charset = Charset::Latin1;
     bool m_charsetNegotiated = false;
     int m_idleMs = 3000;

@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <algorithm>
+
 namespace phonebook {
 namespace {
 
@@ -29,6 +31,15 @@ std::optional<EntryProblem> checkField(EntryField field, const QString& text, Ch
 }
 
 } // namespace
+
+EntryLimits LimitsDeclared(int numberLength, int textLength) {
+    EntryLimits limits;
+    if (numberLength > 0)
+        limits.number = std::min(limits.number, numberLength);
+    if (textLength > 0)
+        limits.name = std::min(limits.name, textLength);
+    return limits;
+}
 
 std::optional<EntryProblem> CheckEntryTexts(const EntryTexts& texts, Charset nameCharset,
                                             EntryLimits limits) {

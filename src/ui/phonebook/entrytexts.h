@@ -20,6 +20,10 @@ struct EntryLimits {
     int number = 63;
 };
 
+// The limits a storage declared ("+CPBR: (1-N),nlength,tlength"), within the record's own; a
+// length the phone left out (-1) or gave as 0 keeps the record's.
+EntryLimits LimitsDeclared(int numberLength, int textLength);
+
 enum class EntryField { Name, Number };
 
 struct EntryProblem {

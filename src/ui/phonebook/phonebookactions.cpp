@@ -11,10 +11,15 @@
 
 namespace {
 
-// Names travel in the character set the link negotiated; numbers are dial strings.
-CEntryDlg::Check checkFor(const CPhoneLink& link) {
+// Names travel in the character set the link negotiated; numbers are dial strings. A text longer
+// than the storage declared is refused here: sent anyway, some phones cut it without a word.
+CEntryDlg::Check checkFor(const CPhoneLink& link, uint8_t storage) {
     const Charset charset = link.CurrentCharset();
-    return [charset](const phonebook::EntryTexts& texts) { return phonebook::CheckEntryTexts(texts, charset); };
+    const CpbrRange declared = link.StorageLimits(storage);
+    const phonebook::EntryLimits limits = phonebook::LimitsDeclared(declared.numberLength, declared.textLength);
+    return [charset, limits](const phonebook::EntryTexts& texts) {
+        return phonebook::CheckEntryTexts(texts, charset, limits);
+    };
 }
 
 } // namespace
@@ -70,7 +75,7 @@ void CPhonebookRight::OnEntryModify() {
     CEditEntryDlg dlg(this);
     dlg.m_name = QString::fromStdString(entry->name);
     dlg.m_number = QString::fromStdString(entry->number);
-    dlg.SetCheck(checkFor(*link));
+    dlg.SetCheck(checkFor(*link, storage));
     bool ok = true;
     if (dlg.exec() == QDialog::Accepted && (entry = liveSelectedEntry()))
         ok = link->ModifyEntry(entry, dlg.m_number.toStdString(), dlg.m_name.toStdString());
@@ -89,7 +94,7 @@ void CPhonebookRight::OnEntryAdd() {
     if (!link || (storage != kStoragePhone && storage != kStorageSim))
         return;
     CAddEntryDlg dlg(this);
-    dlg.SetCheck(checkFor(*link));
+    dlg.SetCheck(checkFor(*link, static_cast<uint8_t>(storage)));
     bool ok = true;
     if (dlg.exec() == QDialog::Accepted) {
         auto entry = std::make_unique<PhonebookEntry>();

@@ -160,3 +160,32 @@ TEST(RefusedChangeText, NamesRefusalOrFailureWithReason) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(EntryLimitsDeclared, PhoneLimitsTightenButNeverWidenTheRecord) {
+    struct Row {
+        int numberLength, textLength;
+        int number, name;
+    } rows[] = {
+        {-1, -1, 63, 63}, // the phone left both out
+        {40, 18, 40, 18}, // the demo SIM
+        {0, 0, 63, 63},   // a zero reads as "not said", not as "nothing fits"
+        {80, 100, 63, 63},
+    };
+    for (const Row& row : rows) {
+        const EntryLimits limits = LimitsDeclared(row.numberLength, row.textLength);
+        EXPECT_EQ(limits.number, row.number) << row.numberLength;
+        EXPECT_EQ(limits.name, row.name) << row.textLength;
+    }
+    const EntryLimits sim = LimitsDeclared(20, 18);
+    EXPECT_FALSE(CheckEntryTexts({QString(18, u'a'), QString(20, u'1')}, Charset::Latin1, sim));
+    auto longName = CheckEntryTexts({QString(19, u'a'), QStringLiteral("1")}, Charset::Latin1, sim);
+    ASSERT_TRUE(longName);
+    EXPECT_EQ(longName->field, EntryField::Name);
+    auto longNumber = CheckEntryTexts({QStringLiteral("a"), QString(21, u'1')}, Charset::Latin1, sim);
+    ASSERT_TRUE(longNumber);
+    EXPECT_EQ(longNumber->field, EntryField::Number);
+}
+
+} // namespace

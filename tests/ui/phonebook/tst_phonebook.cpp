@@ -120,6 +120,7 @@ private slots:
     void modifyOpensWithStoredName();
     void modifyRefusedKeepsWhatPhoneHolds();
     void dialogRefusesUnstorableTexts();
+    void dialogHoldsToDeclaredLengths();
     void deleteRemovesExactlyThatEntry();
     void smsOpensFormWithNumber();
 
@@ -417,6 +418,44 @@ void PhonebookTest::dialogRefusesUnstorableTexts() {
     QCOMPARE(commandsLike(m_harness->Phone(), "AT+CPBW"), 0);
     QCOMPARE(m_harness->Phone().Snapshot().sim.entries.at(1).name, std::string("Anna/M"));
     QCOMPARE(list->rowCount(), 30);
+}
+
+// The demo SIM declares 18-character names and the phone memory 24: the dialog refuses past the
+// shown storage's own limit, and nothing reaches the phone.
+void PhonebookTest::dialogHoldsToDeclaredLengths() {
+    m_harness = std::make_unique<Harness>();
+    m_harness->ShowPhonebook();
+    m_harness->Select(kSim);
+    CPhonebookRight* list = m_harness->View()->Right();
+    m_harness->Phone().ClearCommandLog();
+    m_messages.clear();
+
+    auto tryAdd = [&](const QString& name, bool* stillOpen) {
+        chooseFromMenu(QStringLiteral("&Add"));
+        pbtest::WhenShown("CAddEntryDlg", [&, name, stillOpen](QWidget* widget) {
+            auto* dlg = static_cast<CEntryDlg*>(widget);
+            dlg->NameEdit()->setText(name);
+            dlg->NumberEdit()->setText(QStringLiteral("0301"));
+            QTest::mouseClick(dlg->ConfirmButton(), Qt::LeftButton);
+            *stillOpen = dlg->isVisible();
+            if (*stillOpen)
+                dlg->reject();
+        });
+        rightClickRow(list, 0);
+    };
+    bool stillOpen = false;
+    tryAdd(QString(19, u's'), &stillOpen);
+    QVERIFY(stillOpen);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages[0].contains(QStringLiteral("at most 18")), qPrintable(m_messages[0]));
+    QCOMPARE(commandsLike(m_harness->Phone(), "AT+CPBW"), 0);
+    QCOMPARE(list->rowCount(), 30);
+
+    tryAdd(QString(18, u's'), &stillOpen);
+    QVERIFY(!stillOpen);
+    QCOMPARE(commandsLike(m_harness->Phone(), "AT+CPBW"), 1);
+    QCOMPARE(list->rowCount(), 31);
+    QCOMPARE(m_messages.size(), 1);
 }
 
 void PhonebookTest::deleteRemovesExactlyThatEntry() {
