@@ -48,8 +48,8 @@ constexpr int AFX_IDW_PANE_FIRST = 59648;
 // Resources.
 constexpr int IDR_MAINFRAME = 128;      // menu, accelerators, app icon, document string
 constexpr int IDD_ABOUTBOX = 100;
-constexpr int IDI_MEMORY_PHONEBOOK = 130;
-constexpr int IDI_SIM_PHONEBOOK = 131;
+constexpr int IDI_BOOK_CLOSED = 130;    // a storage item not selected
+constexpr int IDI_BOOK_OPEN = 131;      // the selected one
 constexpr int IDI_PHONEBOOK_ENTRY = 132;
 constexpr int IDR_TOOLBAR = 136;
 constexpr int IDD_DEVICE_SELECT = 140;

@@ -32,8 +32,8 @@ namespace {
 QString iconPath(int id) {
     switch (id) {
     case IDR_MAINFRAME: return QStringLiteral(":/icons/app-128.svg");
-    case IDI_MEMORY_PHONEBOOK: return QStringLiteral(":/icons/memory-phonebook-130.svg");
-    case IDI_SIM_PHONEBOOK: return QStringLiteral(":/icons/sim-phonebook-131.svg");
+    case IDI_BOOK_CLOSED: return QStringLiteral(":/icons/book-closed-130.svg");
+    case IDI_BOOK_OPEN: return QStringLiteral(":/icons/book-open-131.svg");
     case IDI_PHONEBOOK_ENTRY: return QStringLiteral(":/icons/entry-132.svg");
     case IDI_SMS: return QStringLiteral(":/icons/sms-157.svg");
     case IDI_MELODY: return QStringLiteral(":/icons/melody-158.svg");

@@ -16,8 +16,8 @@ namespace {
 QIcon storageIcon() {
     QIcon icon;
     const QSize size(16, 16);
-    icon.addPixmap(ui::ResourceIcon(ui::IDI_MEMORY_PHONEBOOK).pixmap(size), QIcon::Normal);
-    icon.addPixmap(ui::ResourceIcon(ui::IDI_SIM_PHONEBOOK).pixmap(size), QIcon::Selected);
+    icon.addPixmap(ui::ResourceIcon(ui::IDI_BOOK_CLOSED).pixmap(size), QIcon::Normal);
+    icon.addPixmap(ui::ResourceIcon(ui::IDI_BOOK_OPEN).pixmap(size), QIcon::Selected);
     return icon;
 }
 

@@ -67,8 +67,8 @@ void CImageLeft::OnInitialUpdate() {
 QTreeWidgetItem* CImageLeft::insertModel(const QString& model) {
     auto* item = new QTreeWidgetItem(QStringList{model});
     QIcon icon;
-    icon.addPixmap(ui::ResourceIcon(ui::IDI_MEMORY_PHONEBOOK).pixmap(16, 16), QIcon::Normal, QIcon::Off);
-    icon.addPixmap(ui::ResourceIcon(ui::IDI_SIM_PHONEBOOK).pixmap(16, 16), QIcon::Selected, QIcon::Off);
+    icon.addPixmap(ui::ResourceIcon(ui::IDI_BOOK_CLOSED).pixmap(16, 16), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(ui::ResourceIcon(ui::IDI_BOOK_OPEN).pixmap(16, 16), QIcon::Selected, QIcon::Off);
     item->setIcon(0, icon);
     item->setData(0, kPathRole, model);
     m_itemPaths.append(model);
