@@ -3,6 +3,7 @@
 #include "phonelink/phonelink.h"
 #include "ui/connectionfacts.h"
 #include "ui/doctemplate.h"
+#include "ui/elidinglabel.h"
 #include "ui/ids.h"
 #include "ui/messages.h"
 #include "ui/placeholderview.h"
@@ -170,7 +171,7 @@ void CMainFrame::buildMenus() {
 void CMainFrame::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
-    m_messagePane = new QLabel(ui::Strings::Instance().Load(ui::AFX_IDS_IDLEMESSAGE), bar);
+    m_messagePane = new CElidingLabel(ui::Strings::Instance().Load(ui::AFX_IDS_IDLEMESSAGE), bar);
     m_messagePane->setObjectName(QStringLiteral("messagePane"));
     bar->addWidget(m_messagePane, 1);
     for (int id : {ui::ID_INDICATOR_CAPS, ui::ID_INDICATOR_NUM, ui::ID_INDICATOR_SCRL}) {
@@ -207,11 +208,11 @@ void CMainFrame::SetInitialView(CView* view, CVantrelDoc* document) {
 
 void CMainFrame::SetStatusText(std::string text) {
     const QString line = QString::fromStdString(text);
-    m_messagePane->setText(line);
+    m_messagePane->SetFullText(line);
     emit StatusTextChanged(line);
 }
 
-QString CMainFrame::StatusText() const { return m_messagePane ? m_messagePane->text() : QString(); }
+QString CMainFrame::StatusText() const { return m_messagePane ? m_messagePane->FullText() : QString(); }
 
 void CMainFrame::ShowMessage(std::string_view text) {
     ui::ShowErrorMessage(this, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));

@@ -17,6 +17,7 @@
 class CPhoneLink;
 class CVantrelDoc;
 class QLabel;
+class CElidingLabel;
 class QToolBar;
 
 namespace ui {
@@ -115,7 +116,7 @@ private:
     CVantrelDoc* m_document = nullptr;
 
     QToolBar* m_toolBar = nullptr;
-    QLabel* m_messagePane = nullptr;
+    CElidingLabel* m_messagePane = nullptr;
     QHash<int, QLabel*> m_indicators;
     QHash<int, QAction*> m_actions;
     std::map<int, ui::ViewFactory> m_factories;

@@ -4,6 +4,7 @@
 #include "ui/colorformview.h"
 #include "ui/connectionfacts.h"
 #include "ui/doctemplate.h"
+#include "ui/elidinglabel.h"
 #include "ui/ids.h"
 #include "ui/mainframe.h"
 #include "ui/strings.h"
@@ -77,6 +78,7 @@ private slots:
     void promptsFollowLanguageVariant();
     void barsToggleFromViewMenu();
     void editItemsDisabled();
+    void longStatusLineElidedNotLost();
 
 private:
     CMainFrame* frame() const { return m_template->Frame(); }
@@ -253,6 +255,36 @@ void FrameTest::editItemsDisabled() {
         QVERIFY2(!frame()->Action(id)->isEnabled(), qPrintable(QString::number(id)));
     QVERIFY(frame()->Action(ui::ID_WEB_LINK)->isEnabled());
     QVERIFY(frame()->Action(ui::ID_APP_EXIT)->isEnabled());
+}
+
+void FrameTest::longStatusLineElidedNotLost() {
+    frame()->resize(400, 300);
+    auto* pane = frame()->findChild<CElidingLabel*>(QStringLiteral("messagePane"));
+    QVERIFY(pane);
+    const int frameWidth = frame()->width();
+    const QString reason = QStringLiteral("Could not change the entry: the phone says +CME ERROR: 20 (memory full) "
+                                          "after writing position 250 of the SIM phone book\nsecond line");
+    frame()->SetStatusText(reason.toStdString());
+    QCOMPARE(frame()->StatusText(), reason);
+    QTRY_VERIFY(pane->IsElided());
+    const QString shown = pane->text();
+    QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+    QVERIFY(shown.startsWith(QStringLiteral("Could not")));
+    QVERIFY(shown.endsWith(QStringLiteral("second line")));
+    QVERIFY(!shown.contains(u'\n'));
+    QVERIFY(pane->fontMetrics().horizontalAdvance(shown) <= pane->contentsRect().width());
+    QCOMPARE(pane->toolTip(), reason);
+    // The line adapts to the window, never the other way round.
+    QCOMPARE(frame()->width(), frameWidth);
+
+    frame()->SetStatusText("Ready");
+    QCOMPARE(pane->text(), QStringLiteral("Ready"));
+    QVERIFY(pane->toolTip().isEmpty());
+    // A wider window shows more of a long line.
+    frame()->SetStatusText(reason.toStdString());
+    const int narrow = pane->text().size();
+    frame()->resize(900, 300);
+    QTRY_VERIFY(pane->text().size() > narrow);
 }
 
 HARLUNE_TEST_MAIN(FrameTest)
