@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string_view>
+
 namespace {
 
 struct FormatRow {
@@ -10,6 +13,11 @@ struct FormatRow {
 };
 
 class FormatBdAddrTest : public testing::TestWithParam<FormatRow> {};
+
+// CTest names carry the printed row: its words, not its bytes.
+void PrintTo(const FormatRow& c, std::ostream* os) {
+    *os << (std::string_view(c.text).empty() ? "(empty)" : c.text);
+}
 
 TEST_P(FormatBdAddrTest, LowerCaseHexWithoutLeadingZeros) {
     EXPECT_EQ(FormatBdAddr(GetParam().address), GetParam().text);
@@ -28,6 +36,10 @@ struct ParseRow {
 };
 
 class ParseBdAddrTest : public testing::TestWithParam<ParseRow> {};
+
+void PrintTo(const ParseRow& c, std::ostream* os) {
+    *os << (std::string_view(c.label).empty() ? "(empty)" : c.label);
+}
 
 TEST_P(ParseBdAddrTest, ReadsRegistryKeyNames) {
     const ParseRow& row = GetParam();

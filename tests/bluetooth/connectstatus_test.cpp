@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string_view>
+
 namespace {
 
 const BdAddr kAddress{0x00, 0x80, 0x37, 0x0A, 0x0B, 0x0C};
@@ -13,6 +16,11 @@ struct Row {
 };
 
 class StatusLineTest : public testing::TestWithParam<Row> {};
+
+// CTest names carry the printed row: its words, not its bytes.
+void PrintTo(const Row& c, std::ostream* os) {
+    *os << (std::string_view(c.label).empty() ? "(empty)" : c.label);
+}
 
 TEST_P(StatusLineTest, ExactText) { EXPECT_EQ(GetParam().text, GetParam().expected); }
 

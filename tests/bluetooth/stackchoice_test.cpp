@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string_view>
+
 #include "bluetooth/stackchoice.h"
 
 namespace {
@@ -14,6 +17,11 @@ struct ChoiceRow {
 };
 
 class StackChoiceTest : public ::testing::TestWithParam<ChoiceRow> {};
+
+// CTest names carry the printed row: its words, not its bytes.
+void PrintTo(const ChoiceRow& c, std::ostream* os) {
+    *os << (std::string_view(c.label).empty() ? "(empty)" : c.label);
+}
 
 TEST_P(StackChoiceTest, PicksStackAndSaysWhy) {
     const ChoiceRow& row = GetParam();

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string_view>
+
 #include "cli/clioutput.h"
 #include "cli/clirun.h"
 #include "phonelink/simphone.h"
@@ -56,6 +59,11 @@ struct UsageCase {
 };
 
 class CliUsage : public ::testing::TestWithParam<UsageCase> {};
+
+// CTest names carry the printed row: its words, not its bytes.
+void PrintTo(const UsageCase& c, std::ostream* os) {
+    *os << (std::string_view(c.label).empty() ? "(empty)" : c.label);
+}
 
 // None of these may touch a port: the device named does not exist, so an open would give 3.
 TEST_P(CliUsage, ExitsTwoWithAReason) {

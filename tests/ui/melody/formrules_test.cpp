@@ -1,6 +1,9 @@
 // The window-free rules of the melody and SMS forms.
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string_view>
+
 #include <cctype>
 
 #include "phonelink/smspdu.h"
@@ -15,6 +18,11 @@ struct LabelCase {
 };
 
 class EntryLabelTest : public testing::TestWithParam<LabelCase> {};
+
+// CTest names carry the printed row: its words, not its bytes.
+void PrintTo(const LabelCase& c, std::ostream* os) {
+    *os << (std::string_view(c.text).empty() ? "(empty)" : c.text);
+}
 
 TEST_P(EntryLabelTest, OnlyListedLabelsSelectAnEntry) {
     EXPECT_EQ(melodyform::EntryFromLabel(QString::fromUtf8(GetParam().text)), GetParam().entry);
@@ -62,6 +70,10 @@ struct BudgetCase {
 };
 
 class SmsBudgetTest : public testing::TestWithParam<BudgetCase> {};
+
+void PrintTo(const BudgetCase& c, std::ostream* os) {
+    *os << (std::string_view(c.label).empty() ? "(empty)" : c.label);
+}
 
 TEST_P(SmsBudgetTest, MeasuresAsTheEncoderSends) {
     const BudgetCase& c = GetParam();

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string_view>
+
 #include <limits>
 
 using namespace phonebook;
@@ -19,6 +22,11 @@ struct LabelRow {
 };
 
 class DisplayNameTest : public ::testing::TestWithParam<LabelRow> {};
+
+// CTest names carry the printed row: its words, not its bytes.
+void PrintTo(const LabelRow& c, std::ostream* os) {
+    *os << (std::string_view(c.stored).empty() ? "(empty)" : c.stored);
+}
 
 TEST_P(DisplayNameTest, TurnsSuffixIntoLabel) {
     EXPECT_EQ(DisplayName(QString::fromUtf8(GetParam().stored)).toStdString(), GetParam().shown);
@@ -41,6 +49,10 @@ struct IntegerRow {
 };
 
 class LeadingIntegerTest : public ::testing::TestWithParam<IntegerRow> {};
+
+void PrintTo(const IntegerRow& c, std::ostream* os) {
+    *os << (std::string_view(c.cell).empty() ? "(empty)" : c.cell);
+}
 
 TEST_P(LeadingIntegerTest, ReadsSignedPrefix) {
     EXPECT_EQ(LeadingInteger(QString::fromUtf8(GetParam().cell)), GetParam().value);
@@ -107,6 +119,10 @@ struct TextsRow {
 };
 
 class CheckEntryTextsTest : public ::testing::TestWithParam<TextsRow> {};
+
+void PrintTo(const TextsRow& c, std::ostream* os) {
+    *os << (std::string_view(c.label).empty() ? "(empty)" : c.label);
+}
 
 TEST_P(CheckEntryTextsTest, RefusesWhatThePhoneCannotStore) {
     const TextsRow& row = GetParam();

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string_view>
+
 #include <algorithm>
 #include <sys/stat.h>
 
@@ -30,6 +33,11 @@ struct MulDivRow {
 };
 
 class MulDivTest : public testing::TestWithParam<MulDivRow> {};
+
+// CTest names carry the printed row: its words, not its bytes.
+void PrintTo(const MulDivRow& c, std::ostream* os) {
+    *os << (std::string_view(c.what).empty() ? "(empty)" : c.what);
+}
 
 TEST_P(MulDivTest, RoundsHalvesAwayFromZero) {
     const MulDivRow& row = GetParam();
@@ -342,6 +350,10 @@ struct ChunkRow {
 };
 
 class ChunkTest : public testing::TestWithParam<ChunkRow> {};
+
+void PrintTo(const ChunkRow& c, std::ostream* os) {
+    *os << c.size << " bytes";
+}
 
 TEST_P(ChunkTest, CutsIntoAtMost599ByteChunksTheLastFinal) {
     const ChunkRow& row = GetParam();
