@@ -47,7 +47,12 @@ public:
             }
         });
     }
+    // Written by the script's thread: read it only after Join().
     std::vector<std::string> received;
+    void Join() {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
 
 private:
     std::string ReadLine() {
@@ -139,6 +144,7 @@ TEST(ScriptedPhone, ModemWithoutLatin1ReadsAndWritesInGsm) {
     PhonebookEntry* entry = link->SimEntries()[0].get();
     EXPECT_EQ(entry->name, "René @");
     EXPECT_TRUE(link->ModifyEntry(entry, "124", "René @")) << link->LastError().text;
+    phone.Join();
     EXPECT_EQ(phone.received.size(), 10u);
 }
 
