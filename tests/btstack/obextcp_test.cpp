@@ -131,7 +131,7 @@ TEST(ThirdPartyReceiver, PictureArrivesByteIdenticalOverTcp) {
         Child server(program, dir.path);
         ASSERT_TRUE(server.Started());
         bool listening = false;
-        for (int i = 0; i < 500 && !listening && !server.Exited(0); ++i) {
+        for (int i = 0; i < 1500 && !listening && !server.Exited(0); ++i) { // 30 s: CI machines can be slow to start it
             listening = PortListening(kObexTcpPort);
             if (!listening)
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
