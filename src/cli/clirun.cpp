@@ -240,16 +240,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     if (request.words.size() != 2)
         return session.Usage("give a command, for example: phonebook read");
-    auto spec = std::find_if(kCommands.begin(), kCommands.end(), [&](const CommandSpec& c) {
+    auto command = std::find_if(kCommands.begin(), kCommands.end(), [&](const CommandSpec& c) {
         return request.words[0] == c.group && request.words[1] == c.action;
     });
-    if (spec == kCommands.end())
+    if (command == kCommands.end())
         return session.Usage("unknown command " + request.words[0] + " " + request.words[1]);
-    for (const auto& name : spec->required)
+    for (const auto& name : command->required)
         if (!request.values.count(name))
             return session.Usage(request.words[0] + " " + request.words[1] + " needs --" + name);
     for (const auto& [name, value] : request.values)
-        if (!spec->required.count(name) && !spec->optional.count(name))
+        if (!command->required.count(name) && !command->optional.count(name))
             return session.Usage("--" + name + " does not belong to " + request.words[0] + " " + request.words[1]);
     if (request.values.count("storage") && session.Storage() == 0)
         return session.Usage("--storage is SM or ME");
