@@ -230,7 +230,11 @@ void CVantrelApp::OnSppStateChange(const BdAddr& address, const DevClass&, const
         SetStatusText(connectstatus::Connected(address, comPort));
         startObexSearch();
     } else {
-        SetStatusText(connectstatus::Disconnected(address));
+        // A link that never came up says why (missing rights for the RFCOMM TTY, for instance),
+        // so the user is not left with a bare "disconnected".
+        const std::string why = LastConnectError();
+        SetStatusText(why.empty() ? connectstatus::Disconnected(address)
+                                  : connectstatus::Disconnected(address) + " (" + why + ")");
     }
 }
 

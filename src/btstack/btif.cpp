@@ -9,6 +9,7 @@
 #include "btstack/backend.h"
 #include "btstack/notifyqueue.h"
 #include "btstack/servicecache.h"
+#include "platform/debuglog.h"
 
 CSdpDiscoveryRec::CSdpDiscoveryRec() { m_service_name[0] = '\0'; }
 
@@ -46,8 +47,11 @@ int CBtIf::StartDiscovery(const BdAddr& address, const GUID* classId) {
     bool posted = m_queue->Post([this, backend, address, serviceClass] {
         std::vector<btstack::ServiceRecord> records;
         std::string error;
-        if (!backend->SearchServices(address, serviceClass, &records, &error))
+        if (!backend->SearchServices(address, serviceClass, &records, &error)) {
+            platform::DebugLog("stack: service search failed: " + error);
             records.clear();
+        }
+        platform::DebugLog("stack: service search done, " + std::to_string(records.size()) + " record(s)");
         btstack::ServiceCache::Instance().Store(address, serviceClass, std::move(records));
         OnServiceDiscoveryDone();
     });

@@ -4,6 +4,7 @@
 
 #include "btstack/backend.h"
 #include "btstack/notifyqueue.h"
+#include "platform/debuglog.h"
 
 namespace {
 constexpr size_t kMaxServiceNameLength = 255;
@@ -27,6 +28,7 @@ CSppClient::~CSppClient() {
 void CSppClient::StopNotifications() { m_queue->Stop(); }
 
 void CSppClient::notify(const LinkInfo& info, int16_t comPort, int state) {
+    platform::DebugLog("stack: serial link to " + info.deviceName + (state == SPP_STATE_CONNECTED ? " connected on COM" + std::to_string(comPort) : " disconnected"));
     OnSppStateChange(info.address, info.devClass, info.deviceName, comPort, state);
 }
 
@@ -62,6 +64,11 @@ SPP_CLIENT_RETURN_CODE CSppClient::CreateConnection(const BdAddr& address, const
         {
             std::lock_guard lock(m_mutex);
             m_connecting = false;
+            m_lastConnectError = opened.code == SPP_CLIENT_SUCCESS && opened.link
+                                     ? std::string()
+                                     : (opened.error.empty() ? "the serial link could not be opened" : opened.error);
+            if (!m_lastConnectError.empty())
+                platform::DebugLog("stack: serial link failed: " + m_lastConnectError);
             if (opened.code == SPP_CLIENT_SUCCESS && opened.link) {
                 port = opened.link->ComPort();
                 if (m_cancelConnect) {
@@ -135,3 +142,8 @@ void CSppClient::linkGone(uint64_t generation) {
 }
 
 void CSppClient::OnSppStateChange(const BdAddr&, const DevClass&, const std::string&, int16_t, int) {}
+
+std::string CSppClient::LastConnectError() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastConnectError;
+}

@@ -39,6 +39,11 @@ public:
 
     void StopNotifications();
 
+    // Why the last connection request did not connect, in plain words from the backend (for
+    // example what to do when the process may not create an RFCOMM TTY); empty after a
+    // connection was made. Safe to call from the state notification.
+    std::string LastConnectError() const;
+
 private:
     struct LinkInfo {
         BdAddr address{};
@@ -49,11 +54,12 @@ private:
     void notify(const LinkInfo& info, int16_t comPort, int state);
 
     std::unique_ptr<btstack::NotifyQueue> m_queue;
-    std::mutex m_mutex; // guards the fields below: the phone can go away on a backend thread
+    mutable std::mutex m_mutex; // guards the fields below: the phone can go away on a backend thread
     std::shared_ptr<btstack::Backend> m_linkBackend; // the backend m_link came from
     std::unique_ptr<btstack::SerialLink> m_link;
     LinkInfo m_linkInfo;
     bool m_connecting = false;    // a CreateConnection is being carried out
     bool m_cancelConnect = false; // RemoveConnection came while it was
     uint64_t m_generation = 0;    // tells a stale "gone" report from one about the current link
+    std::string m_lastConnectError;
 };

@@ -236,3 +236,29 @@ TEST_F(BluezLinks, SerialClientConnectsAndDisconnectsThroughTheBackend) {
 }
 
 } // namespace
+
+namespace {
+// The advice for a missing right travels with the state notification, so the status line can
+// tell the user what to do; a later connection clears it.
+TEST_F(BluezLinks, TheReasonAConnectionFailedReachesTheSerialClient) {
+    std::shared_ptr<BluezBackend> shared(backend.release());
+    btstack::SetBackend(shared);
+    {
+        RecordingClient client;
+        fake->createResult = TtyResult::NoRights;
+        ASSERT_EQ(client.CreateConnection(kPhone, "Serial Port"), SPP_CLIENT_SUCCESS);
+        ASSERT_TRUE(client.WaitFor(1));
+        EXPECT_EQ(client.events[0].second, SPP_STATE_DISCONNECTED);
+        EXPECT_NE(client.LastConnectError().find("rfcomm bind"), std::string::npos) << client.LastConnectError();
+
+        fake->createResult = TtyResult::Ok;
+        ASSERT_EQ(client.CreateConnection(kPhone, "Serial Port"), SPP_CLIENT_SUCCESS);
+        ASSERT_TRUE(client.WaitFor(2));
+        EXPECT_EQ(client.events[1].second, SPP_STATE_CONNECTED);
+        EXPECT_EQ(client.LastConnectError(), "");
+        client.RemoveConnection();
+        client.WaitFor(3);
+    }
+    btstack::SetBackend(nullptr);
+}
+} // namespace
