@@ -27,7 +27,7 @@ run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DHARLUNE_SANITIZE=ON -DHARLUNE_BU
 
 # Threads (stack notifications, workers, the emulated phone's server) under ThreadSanitizer. The
 # windows are left out: Qt's own libraries are not built with TSan and would only report noise.
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp
 run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DHARLUNE_TSAN=ON -DHARLUNE_BUILD_GUI=OFF -DHARLUNE_BUILD_BENCH=OFF || status=1
 
 # Every fuzz target briefly, so that a parser regression shows up here; scripts/fuzz.sh runs longer.
