@@ -1,4 +1,5 @@
 #include "phonesim/obexreceiver.h"
+#include "phonesim/acceptloop.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -49,24 +50,11 @@ bool ObexTcpReceiver::Start(uint16_t port, std::string* error) {
 }
 
 void ObexTcpReceiver::AcceptLoop() {
-    for (;;) {
-        pollfd p[2] = {{m_listenFd, POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
-        if (poll(p, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        if (p[1].revents & POLLIN)
-            return;
-        if (!(p[0].revents & POLLIN))
-            continue;
-        int client = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
-            continue;
+    AcceptUntilWoken(m_listenFd, m_wakeRead, SOCK_CLOEXEC, [this](int client) {
         std::string error;
         if (!m_server.Serve(client, &error))
             platform::DebugLog("phonesim OBEX: " + error);
-    }
+    });
 }
 
 void ObexTcpReceiver::Stop() {

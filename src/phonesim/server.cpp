@@ -1,4 +1,5 @@
 #include "phonesim/server.h"
+#include "phonesim/acceptloop.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -286,20 +287,7 @@ struct TcpPhoneServer::Impl {
     std::vector<Client> clients;
 
     void AcceptLoop() {
-        for (;;) {
-            pollfd p[2] = {{listenFd, POLLIN, 0}, {wakeRead, POLLIN, 0}};
-            if (poll(p, 2, -1) < 0) {
-                if (errno == EINTR)
-                    continue;
-                return;
-            }
-            if (p[1].revents & POLLIN)
-                return;
-            if (!(p[0].revents & POLLIN))
-                continue;
-            int fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (fd < 0)
-                continue;
+        AcceptUntilWoken(listenFd, wakeRead, SOCK_CLOEXEC | SOCK_NONBLOCK, [this](int fd) {
             std::lock_guard<std::mutex> lock(mutex);
             for (auto it = clients.begin(); it != clients.end();) {
                 if (it->done->load()) {
@@ -319,7 +307,7 @@ struct TcpPhoneServer::Impl {
                                    done->store(true);
                                }),
                                done});
-        }
+        });
     }
 };
 
