@@ -4,6 +4,9 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
+# Every program a build step or test calls must be there, from the package setup.sh installs:
+# otherwise a fresh machine fails (or skips) where this one passes.
+bash scripts/check-tools.sh || exit 1
 
 jobs=$(nproc 2>/dev/null || echo 2)
 status=0
