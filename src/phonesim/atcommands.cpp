@@ -11,31 +11,90 @@ struct CommandHandlers {
 
     static PhoneState& State(AtInterpreter& at) { return at.m_state; }
 
+    // Basic commands take an optional number; an empty one means 0 (V.250).
+    static bool Flag(std::string_view args, int highest, int* value) {
+        if (args.empty()) {
+            *value = 0;
+            return true;
+        }
+        if (args.size() > 3)
+            return false;
+        int v = 0;
+        for (char c : args)
+            v = v * 10 + (c - '0');
+        if (v > highest)
+            return false;
+        *value = v;
+        return true;
+    }
     static R Echo(AtInterpreter& at, std::string_view args) {
-        if (args.empty() || args == "0")
-            at.m_echo = false;
-        else if (args == "1")
-            at.m_echo = true;
-        else
+        int v = 0;
+        if (!Flag(args, 1, &v))
             return R::Error();
+        at.m_echo = v == 1;
         return R::Ok();
+    }
+    static R Verbose(AtInterpreter& at, std::string_view args) {
+        int v = 0;
+        if (!Flag(args, 1, &v))
+            return R::Error();
+        at.m_verbose = v == 1;
+        return R::Ok();
+    }
+    static R Quiet(AtInterpreter& at, std::string_view args) {
+        int v = 0;
+        if (!Flag(args, 1, &v))
+            return R::Error();
+        at.m_quiet = v == 1;
+        return R::Ok();
+    }
+    static R DcdMode(AtInterpreter& at, std::string_view args) {
+        return Flag(args, 1, &at.m_dcdMode) ? R::Ok() : R::Error();
+    }
+    static R DtrMode(AtInterpreter& at, std::string_view args) {
+        return Flag(args, 2, &at.m_dtrMode) ? R::Ok() : R::Error();
+    }
+    // Accepted and without effect on a line that has no carrier: X (call progress codes),
+    // L and M (speaker), &W (store profile, the phone has one fixed profile).
+    static R Ignored(AtInterpreter&, std::string_view args) {
+        int v = 0;
+        return Flag(args, 9, &v) ? R::Ok() : R::Error();
     }
 
     static R Reset(AtInterpreter& at, std::string_view args) {
         if (!args.empty() && args != "0")
             return R::Error();
-        at.m_echo = true;
-        at.m_cmee = 1;
-        at.m_textMode = false;
+        at.ResetSettings();
         return R::Ok();
     }
 
+    // The phone's identity, as AT+CGMI/+CGMM/+CGMR/+CGSN, their V.250 twins +GMI/... and the
+    // ATIn variants answer it.
+    static constexpr const char* kManufacturer = "Harlune";
+    static constexpr const char* kModel = "Harlune emulated phone";
+    static constexpr const char* kRevision = "R1A phonesim";
+    static constexpr const char* kSerial = "490154203237518"; // a valid-looking IMEI (Luhn digit)
+    static R Manufacturer(AtInterpreter&, std::string_view) { return Lines({kManufacturer}); }
+    static R Model(AtInterpreter&, std::string_view) { return Lines({kModel}); }
+    static R Revision(AtInterpreter&, std::string_view) { return Lines({kRevision}); }
+    static R Serial(AtInterpreter&, std::string_view) { return Lines({kSerial}); }
+    static R TestOk(AtInterpreter&, std::string_view) { return R::Ok(); }
     static R Identify(AtInterpreter&, std::string_view args) {
-        if (!args.empty() && args != "0")
+        int n = 0;
+        if (!Flag(args, 9, &n))
             return R::Error();
-        R r;
-        r.lines = {"Harlune emulated phone"};
-        return r;
+        switch (n) {
+        case 0: return Lines({kModel});
+        case 1: return Lines({kRevision});
+        case 2: return R::Ok(); // the ROM checksum test: passed
+        case 3: return Lines({kManufacturer});
+        case 4: return Lines({kModel});
+        case 5: return Lines({kRevision});
+        case 6: return Lines({std::string(kManufacturer) + " " + kModel});
+        case 7: return Lines({"Bluetooth serial port, OBEX object push"});
+        case 8: return Lines({kSerial});
+        default: return Lines({std::string(kModel) + " " + kRevision});
+        }
     }
 
     static R CmeeSet(AtInterpreter& at, std::string_view args) {
@@ -347,9 +406,25 @@ const std::vector<CommandRow>& Commands() {
     static const std::vector<CommandRow> kCommands = {
         // name     exec        test          read          set
         {"E", H::Echo, nullptr, nullptr, nullptr},
+        {"V", H::Verbose, nullptr, nullptr, nullptr},
+        {"Q", H::Quiet, nullptr, nullptr, nullptr},
         {"Z", H::Reset, nullptr, nullptr, nullptr},
         {"&F", H::Reset, nullptr, nullptr, nullptr},
+        {"&C", H::DcdMode, nullptr, nullptr, nullptr},
+        {"&D", H::DtrMode, nullptr, nullptr, nullptr},
+        {"&W", H::Ignored, nullptr, nullptr, nullptr},
+        {"X", H::Ignored, nullptr, nullptr, nullptr},
+        {"L", H::Ignored, nullptr, nullptr, nullptr},
+        {"M", H::Ignored, nullptr, nullptr, nullptr},
         {"I", H::Identify, nullptr, nullptr, nullptr},
+        {"+CGMI", H::Manufacturer, H::TestOk, nullptr, nullptr},
+        {"+GMI", H::Manufacturer, H::TestOk, nullptr, nullptr},
+        {"+CGMM", H::Model, H::TestOk, nullptr, nullptr},
+        {"+GMM", H::Model, H::TestOk, nullptr, nullptr},
+        {"+CGMR", H::Revision, H::TestOk, nullptr, nullptr},
+        {"+GMR", H::Revision, H::TestOk, nullptr, nullptr},
+        {"+CGSN", H::Serial, H::TestOk, nullptr, nullptr},
+        {"+GSN", H::Serial, H::TestOk, nullptr, nullptr},
         {"+CMEE", nullptr, H::CmeeTest, H::CmeeRead, H::CmeeSet},
         {"+CSCS", nullptr, H::CscsTest, H::CscsRead, H::CscsSet},
         {"+CPBS", nullptr, H::CpbsTest, H::CpbsRead, H::CpbsSet},

@@ -14,7 +14,7 @@ enum class CommandForm { Exec, Test, Read, Set };
 
 // What a command answers: information lines, then a final result.
 struct CommandResult {
-    enum class Kind { Ok, Error, CmeError, CmsError, Prompt, None };
+    enum class Kind { Ok, Error, CmeError, CmsError, Prompt, NoCarrier, ModemError, None };
     Kind kind = Kind::Ok;
     int code = 0;
     std::vector<std::string> lines;

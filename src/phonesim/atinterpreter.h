@@ -1,21 +1,30 @@
 #pragma once
 // The emulated phone's AT command interpreter: bytes in, bytes out, no I/O of its own.
 //
-// Framing: a command line ends on CR; a lone LF also ends one (some terminal programs send
-// only LF), and the LF of a CR LF pair is skipped. With echo on (E1, the default) every
-// received byte of a command line is sent back as it arrives, like a real phone does. Replies
-// use verbose framing: each information line and the final result code as "\r\n<line>\r\n".
-// After AT+CMGS the interpreter reads a PDU (or, in text mode, the text) up to Ctrl-Z; ESC
-// cancels.
+// Framing (ITU-T V.250): a command line ends on the S3 character (CR); a lone LF also ends one
+// (some terminal programs send only LF), and the LF of a CR LF pair is skipped. With echo on
+// (E1, the default) every received byte of a command line is sent back as it arrives, like a
+// real phone does. One line may hold several commands: basic ones back to back ("ATE0V1",
+// blanks allowed between them) and extended ones separated by ';' ("AT+CMEE=1;+CSCS?"); the
+// first failing command ends the line with its error, otherwise one final result code ends it.
+// Verbose framing (V1): information text as "<S3><S4><line><S3><S4>", final result codes
+// likewise; numeric framing (V0): information lines "<line><S3><S4>", result codes as a digit
+// and S3 alone. Q1 suppresses the result codes.
+// After AT+CMGS (and AT+CMGW) the interpreter reads a PDU (or, in text mode, the text) up to
+// Ctrl-Z; ESC cancels.
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "phonesim/dialect.h"
 #include "phonesim/faults.h"
 #include "phonesim/phonestate.h"
 
 namespace phonesim {
+
+struct CommandResult;
 
 // Lets the owner watch and steer the interpreter (Phone uses it for the command log, fault
 // rules and saving the state); all members are optional.
@@ -29,7 +38,7 @@ struct InterpreterHooks {
 class AtInterpreter {
 public:
     // The state must outlive the interpreter; the interpreter changes it in place.
-    explicit AtInterpreter(PhoneState& state, InterpreterHooks hooks = {});
+    explicit AtInterpreter(PhoneState& state, InterpreterHooks hooks = {}, Dialect dialect = {});
 
     // Takes whatever bytes arrived, returns what the phone sends back. After a hang-up (a
     // fault rule) the rest of the input is ignored and HungUp() is true.
@@ -45,6 +54,13 @@ private:
 
     void ProcessLine(const std::string& line, std::string& out);
     void RunCommand(const std::string& line, Reply& reply);
+    CommandResult RunExtended(std::string_view command);
+    CommandResult RunBasic(std::string_view& rest);
+    void ResetSettings();
+    std::string LineEnd() const;
+    void EmitInfo(const std::vector<std::string>& lines, std::string& out) const;
+    void EmitFinal(const char* verbose, int numeric, std::string& out) const;
+    void EmitResult(const CommandResult& result, std::string& out) const;
     void FeedMessageByte(char c, std::string& out);
     void FinishMessage(std::string& out);
 
@@ -57,9 +73,15 @@ private:
     std::string m_line;
     bool m_lastWasCr = false;
     bool m_lineOverflow = false;
+    Dialect m_dialect;
     bool m_echo = true;
-    int m_cmee = 1;       // numeric +CME ERROR codes by default, so callers see a reason
+    bool m_verbose = true; // V1
+    bool m_quiet = false;  // Q1
+    int m_cmee = 0;
     bool m_textMode = false;
+    int m_dcdMode = 1;     // &C
+    int m_dtrMode = 2;     // &D
+    int m_sreg[13] = {};   // S0..S12
     bool m_hungUp = false;
     // Pending AT+CMGS.
     int m_announcedLength = 0;

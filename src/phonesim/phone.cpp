@@ -18,14 +18,24 @@ std::unique_ptr<PhoneSession> Phone::OpenSession() {
 
 PhoneSession::PhoneSession(std::shared_ptr<Phone> phone) : m_phone(std::move(phone)) {
     Phone* p = m_phone.get();
+    std::lock_guard<std::mutex> lock(p->m_mutex);
+    auto initializing = std::make_shared<bool>(true);
     InterpreterHooks hooks;
     // Both hooks run inside Feed, which already holds the phone's lock.
-    hooks.beforeCommand = [p](std::string_view line) {
+    hooks.beforeCommand = [p, initializing](std::string_view line) -> std::optional<FaultRule> {
+        if (*initializing)
+            return std::nullopt;
         p->m_log.emplace_back(line);
         return p->TakeFault(line);
     };
     hooks.stateChanged = [p] { p->SaveLocked(); };
-    m_interpreter = std::make_unique<AtInterpreter>(p->m_state, std::move(hooks));
+    m_interpreter = std::make_unique<AtInterpreter>(p->m_state, std::move(hooks), p->m_dialect);
+    if (!p->m_sessionInit.empty()) {
+        // Echo off for the set-up, then back to what the dialect starts with.
+        bool echo = m_interpreter->EchoEnabled();
+        m_interpreter->Feed("ATE0\r" + p->m_sessionInit + "\r" + (echo ? "ATE1\r" : ""));
+    }
+    *initializing = false;
 }
 
 PhoneSession::Output PhoneSession::Feed(std::string_view bytes) {
@@ -55,6 +65,16 @@ std::vector<std::string> Phone::CommandLog() const {
 void Phone::ClearCommandLog() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_log.clear();
+}
+
+void Phone::SetDialect(Dialect dialect) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_dialect = std::move(dialect);
+}
+
+void Phone::SetSessionInit(std::string commandLines) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_sessionInit = std::move(commandLines);
 }
 
 void Phone::AddFault(FaultRule rule) {

@@ -46,6 +46,13 @@ public:
     std::vector<std::string> CommandLog() const;
     void ClearCommandLog();
 
+    // How new sessions speak (the profile); sessions already open keep theirs.
+    void SetDialect(Dialect dialect);
+    // Command lines every new session runs first, unseen (no echo, not in the command log),
+    // the way a program's initialisation string would: test rigs and the demo phone use
+    // "AT+CMEE=1" so the program sees the phone's reasons, as it would after its own set-up.
+    void SetSessionInit(std::string commandLines);
+
     void AddFault(FaultRule rule);
     void ClearFaults();
 
@@ -64,6 +71,8 @@ private:
     PhoneState m_state;
     std::vector<std::string> m_log;
     std::vector<FaultRule> m_faults;
+    Dialect m_dialect;
+    std::string m_sessionInit;
     std::string m_stateFile;
     std::string m_lastSaveError;
 };

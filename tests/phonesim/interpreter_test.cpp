@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "phonesim/atinterpreter.h"
 
@@ -34,6 +35,13 @@ struct Row {
 
 std::ostream& operator<<(std::ostream& os, const Row& r) { return os << r.label; }
 
+std::string RowName(const testing::TestParamInfo<Row>& info) {
+    std::string name;
+    for (const char* p = info.param.label; *p; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
 std::string Ok() { return "\r\nOK\r\n"; }
 std::string Err() { return "\r\nERROR\r\n"; }
 std::string Cme(int n) { return "\r\n+CME ERROR: " + std::to_string(n) + "\r\n"; }
@@ -53,8 +61,9 @@ TEST_P(InterpreterRows, AnswersLikeAPhone) {
     if (row.setup)
         row.setup(state);
     AtInterpreter at(state);
+    // Rows with echo meet the phone as it starts; the others as a program sets it up.
     if (!row.echo) {
-        ASSERT_EQ(at.Feed("ATE0\r"), "ATE0\r" + Ok());
+        ASSERT_EQ(at.Feed("ATE0;+CMEE=1\r"), "ATE0;+CMEE=1\r" + Ok());
     }
     EXPECT_EQ(at.Feed(row.input), row.expected);
     if (row.check)
@@ -82,8 +91,36 @@ const Row kBasics[] = {
     {"CMEE 2 gives words", "AT+CMEE=2\rAT+CPBR=0\r", Ok() + "\r\n+CME ERROR: invalid index\r\n"},
     {"CMEE read and test", "AT+CMEE?\rAT+CMEE=?\r", Info({"+CMEE: 1"}) + Info({"+CMEE: (0-2)"})},
     {"CMEE out of range", "AT+CMEE=3\r", Err()},
+    {"CMEE is 0 until set", "ATE0\rAT+CMEE?\rAT+CPBR=0\r", "ATE0\r" + Ok() + Info({"+CMEE: 0"}) + Err(), true},
 };
-INSTANTIATE_TEST_SUITE_P(Basics, InterpreterRows, testing::ValuesIn(kBasics));
+INSTANTIATE_TEST_SUITE_P(Basics, InterpreterRows, testing::ValuesIn(kBasics), RowName);
+
+// V.250 and the 27.007 identity commands, as dialers and phone tools send them at start-up.
+const Row kV250[] = {
+    {"dialer start-up sequence", "ATZ\rATQ0 V1 E0 S0=0 &C1 &D2\rAT+CMEE=1;+CSCS?\r",
+     "ATZ\r" + Ok() + "ATQ0 V1 E0 S0=0 &C1 &D2\r" + Ok() + Info({"+CSCS: \"8859-1\""}), true},
+    {"basic commands back to back", "ATE0V1Q0\rAT\r", "ATE0V1Q0\r" + Ok() + Ok(), true},
+    {"numeric result codes", "ATV0\rAT\rAT+CMEE?\rATFOO\rATV1\r", "0\r0\r+CMEE: 1\r\n0\r4\r" + Ok()},
+    {"quiet mode sends no result codes", "ATQ1\rAT+CMEE?\rATQ0\r", "\r\n+CMEE: 1\r\n" + Ok()},
+    {"S-registers set and read", "ATS0=2\rATS0?\rATS3?S4?S5?\r",
+     Ok() + Info({"002"}) + "\r\n013\r\n\r\n010\r\n\r\n008\r\n" + Ok()},
+    {"S3 and S4 shape the reply", "ATS4=0\rAT\r", "\rOK\r\rOK\r"},
+    {"S3 may not be LF", "ATS3=10\r", Err()},
+    {"register out of range", "ATS99?\rATS0=256\r", Err() + Err()},
+    {"ATZ returns to the defaults", "ATV0\rATZ\rAT+CMEE?\r", "0\r" + Ok() + "AT+CMEE?\r" + Info({"+CMEE: 0"})},
+    {"AT&F likewise", "AT+CMEE=2\rAT&F\rAT+CMEE?\r", Ok() + Ok() + "AT+CMEE?\r" + Info({"+CMEE: 0"})},
+    {"first failing command ends the line", "AT+CMEE=0;+CFOO;+CMEE=2\rAT+CMEE?\r", Err() + Info({"+CMEE: 0"})},
+    {"semicolon inside quotes is text", "AT+CPBW=9,\"1\",129,\"a;b\";+CPBR=9\r",
+     Info({"+CPBR: 9,\"1\",129,\"a;b\""})},
+    {"&C and &D ranges", "AT&C2\rAT&D3\r", Err() + Err()},
+    {"identity", "AT+CGMI\rAT+GMM\rAT+CGMR\rAT+CGSN\rAT+CGMI=?\r",
+     Info({"Harlune"}) + Info({"Harlune emulated phone"}) + Info({"R1A phonesim"}) + Info({"490154203237518"}) +
+         Ok()},
+    {"ATI variants", "ATI\rATI3\rATI4\rATI9\rATI10\r",
+     Info({"Harlune emulated phone"}) + Info({"Harlune"}) + Info({"Harlune emulated phone"}) +
+         Info({"Harlune emulated phone R1A phonesim"}) + Err()},
+};
+INSTANTIATE_TEST_SUITE_P(V250, InterpreterRows, testing::ValuesIn(kV250), RowName);
 
 const Row kPhonebook[] = {
     {"CSCS read and test", "AT+CSCS?\rAT+CSCS=?\r",
@@ -157,7 +194,7 @@ const Row kPhonebook[] = {
     {"CPBF test", "AT+CPBF=?\r", Info({"+CPBF: 40,24"})},
     {"CPBW test", "AT+CPBW=?\r", Info({"+CPBW: (1-500),40,(128-255),24"})},
 };
-INSTANTIATE_TEST_SUITE_P(Phonebook, InterpreterRows, testing::ValuesIn(kPhonebook));
+INSTANTIATE_TEST_SUITE_P(Phonebook, InterpreterRows, testing::ValuesIn(kPhonebook), RowName);
 
 const Row kMelodies[] = {
     {"ESOM lists eight", "AT*ESOM?\r",
@@ -184,7 +221,7 @@ const Row kMelodies[] = {
     {"ERIN sets the ring signal", "AT*ERIN=38\rAT*ERIN?\r", Ok() + Info({"*ERIN: 38"})},
     {"ERIN out of range", "AT*ERIN=39\r", Cme(21)},
 };
-INSTANTIATE_TEST_SUITE_P(Melodies, InterpreterRows, testing::ValuesIn(kMelodies));
+INSTANTIATE_TEST_SUITE_P(Melodies, InterpreterRows, testing::ValuesIn(kMelodies), RowName);
 
 const char kHiPdu[] = "0011000381" "21F3" "0000AA" "02C834";
 
@@ -228,7 +265,7 @@ const Row kSms[] = {
      }},
     {"text mode bad destination", "AT+CMGF=1\rAT+CMGS=\"12ab\"\r", Ok() + Cms(305)},
 };
-INSTANTIATE_TEST_SUITE_P(Sms, InterpreterRows, testing::ValuesIn(kSms));
+INSTANTIATE_TEST_SUITE_P(Sms, InterpreterRows, testing::ValuesIn(kSms), RowName);
 
 TEST(Interpreter, StateChangesAreReportedOnlyForChanges) {
     PhoneState state = Fixture();
