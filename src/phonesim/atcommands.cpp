@@ -316,62 +316,6 @@ struct CommandHandlers {
         return Changed();
     }
 
-    static R CmgfSet(AtInterpreter& at, std::string_view args) {
-        ArgReader r(args);
-        int mode = 0;
-        if (!r.Int(&mode) || !r.AtEnd() || mode > 1)
-            return R::Error();
-        at.m_textMode = mode == 1;
-        return R::Ok();
-    }
-    static R CmgfRead(AtInterpreter& at, std::string_view) {
-        return Lines({std::string("+CMGF: ") + (at.m_textMode ? "1" : "0")});
-    }
-    static R CmgfTest(AtInterpreter&, std::string_view) { return Lines({"+CMGF: (0,1)"}); }
-
-    static R CmgsTest(AtInterpreter&, std::string_view) { return R::Ok(); }
-    static R CmgsSet(AtInterpreter& at, std::string_view args) {
-        ArgReader r(args);
-        if (!at.m_textMode) {
-            // The shortest SMS-SUBMIT has 7 octets, the longest 164.
-            int length = 0;
-            if (!r.Int(&length) || !r.AtEnd())
-                return R::Cms(cms::kInvalidPduParameter);
-            if (length < 7 || length > 164)
-                return R::Cms(cms::kInvalidPduParameter);
-            at.m_announcedLength = length;
-            at.m_mode = AtInterpreter::Mode::PduInput;
-        } else {
-            std::string destination;
-            int type = 0;
-            if (!r.Quoted(&destination, false))
-                return R::Cms(cms::kInvalidTextParameter);
-            bool typeGiven = r.Comma();
-            if (typeGiven && !r.Int(&type))
-                return R::Cms(cms::kInvalidTextParameter);
-            if (!r.AtEnd())
-                return R::Cms(cms::kInvalidTextParameter);
-            bool international = !destination.empty() && destination[0] == '+';
-            if (international)
-                destination.erase(0, 1);
-            if (destination.empty() || destination.size() > 20 ||
-                destination.find_first_not_of("0123456789*#") != std::string::npos)
-                return R::Cms(cms::kInvalidTextParameter);
-            if (!typeGiven)
-                type = international ? 145 : 129;
-            if (type < 128 || type > 255)
-                return R::Cms(cms::kInvalidTextParameter);
-            at.m_textDestination = destination;
-            at.m_textTypeOfAddress = type;
-            at.m_mode = AtInterpreter::Mode::TextInput;
-        }
-        at.m_messageInput.clear();
-        at.m_messageOverflow = false;
-        R prompt;
-        prompt.kind = R::Kind::Prompt;
-        return prompt;
-    }
-
 private:
     static R Lines(std::vector<std::string> lines) {
         R r;
@@ -403,7 +347,7 @@ private:
 
 const std::vector<CommandRow>& Commands() {
     using H = CommandHandlers;
-    static const std::vector<CommandRow> kCommands = {
+    static const std::vector<CommandRow> kBase = {
         // name     exec        test          read          set
         {"E", H::Echo, nullptr, nullptr, nullptr},
         {"V", H::Verbose, nullptr, nullptr, nullptr},
@@ -434,9 +378,13 @@ const std::vector<CommandRow>& Commands() {
         {"*ESOM", nullptr, H::EsomTest, H::EsomRead, H::EsomSet},
         {"*ERIP", nullptr, H::EripTest, nullptr, H::EripSet},
         {"*ERIN", nullptr, H::ErinTest, H::ErinRead, H::ErinSet},
-        {"+CMGF", nullptr, H::CmgfTest, H::CmgfRead, H::CmgfSet},
-        {"+CMGS", nullptr, H::CmgsTest, nullptr, H::CmgsSet},
     };
+    static const std::vector<CommandRow> kCommands = [] {
+        std::vector<CommandRow> all = kBase;
+        for (const auto* table : {&NetworkCommands(), &SmsCommands()})
+            all.insert(all.end(), table->begin(), table->end());
+        return all;
+    }();
     return kCommands;
 }
 

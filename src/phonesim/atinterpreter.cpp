@@ -6,9 +6,6 @@
 #include <iterator>
 
 #include "phonesim/atcommands.h"
-#include "phonesim/charset.h"
-#include "phonesim/gsmalphabet.h"
-#include "phonesim/smspdu.h"
 
 namespace phonesim {
 namespace {
@@ -268,10 +265,12 @@ void AtInterpreter::RunCommand(const std::string& line, Reply& reply) {
         EmitInfo(r.lines, out);
         if (r.kind != CommandResult::Kind::Ok) {
             EmitResult(r, out);
+            RaisePending();
             return;
         }
     }
     EmitResult(CommandResult::Ok(), out);
+    RaisePending();
 }
 
 CommandResult AtInterpreter::RunExtended(std::string_view rest) {
@@ -417,44 +416,33 @@ void AtInterpreter::FinishMessage(std::string& out) {
     input.swap(m_messageInput);
     bool overflow = m_messageOverflow;
     m_messageOverflow = false;
-
-    SentSms sms;
-    if (mode == Mode::PduInput) {
-        SubmitPdu pdu;
-        std::string error;
-        if (overflow || !DecodeSubmitPdu(input, m_announcedLength, &pdu, &error)) {
-            EmitResult(CommandResult::Cms(cms::kInvalidPduParameter), out);
-            return;
-        }
-        sms.destination = pdu.destination;
-        sms.typeOfAddress = pdu.typeOfAddress;
-        sms.dataCodingScheme = pdu.dataCodingScheme;
-        sms.text = pdu.text;
-        sms.pduHex = Upper(input);
-    } else {
-        bool ok = !overflow;
-        if (ok && m_state.charset == Charset::Gsm) {
-            ok = GsmSeptetsToUtf8(input, &sms.text);
-        } else if (ok) {
-            std::string stored;
-            ok = LineToStored(input, m_state.charset, &stored);
-            sms.text = Latin1ToUtf8(stored);
-        }
-        if (!ok) {
-            EmitResult(CommandResult::Cms(cms::kInvalidTextParameter), out);
-            return;
-        }
-        sms.destination = m_textDestination;
-        sms.typeOfAddress = m_textTypeOfAddress;
-        sms.dataCodingScheme = 0;
-    }
-    sms.messageReference = m_state.nextMessageReference;
-    m_state.nextMessageReference = (m_state.nextMessageReference + 1) % 256;
-    m_state.sent.push_back(sms);
-    if (m_hooks.stateChanged)
+    CommandResult r = FinishMessageInput(*this, mode == Mode::PduInput, input, overflow);
+    if (r.changedState && m_hooks.stateChanged)
         m_hooks.stateChanged();
-    EmitInfo({"+CMGS: " + std::to_string(sms.messageReference)}, out);
-    EmitResult(CommandResult::Ok(), out);
+    EmitInfo(r.lines, out);
+    EmitResult(r, out);
+    RaisePending();
+}
+
+void AtInterpreter::RaisePending() {
+    std::vector<PhoneEvent> events;
+    events.swap(m_pendingEvents);
+    if (m_hooks.raise)
+        for (const PhoneEvent& e : events)
+            m_hooks.raise(e);
+}
+
+std::string AtInterpreter::Unsolicited(const PhoneEvent& event) const {
+    std::string line;
+    if (event.kind == PhoneEvent::Kind::Registration) {
+        if (m_cregMode > 0)
+            line = CregUnsolicited(*this);
+    } else {
+        line = MessageUnsolicited(*this, event);
+    }
+    if (line.empty())
+        return {};
+    return LineEnd() + line + LineEnd();
 }
 
 } // namespace phonesim

@@ -26,6 +26,16 @@ namespace phonesim {
 
 struct CommandResult;
 
+// Something the phone tells every connection without being asked (27.007/27.005 unsolicited
+// result codes); each session shows it as its own settings (+CREG, +CNMI) say, or not at all.
+struct PhoneEvent {
+    enum class Kind { Registration, NewMessage, StatusReport };
+    Kind kind = Kind::Registration;
+    std::string storage; // NewMessage: "SM" or "ME"
+    int index = 0;       // NewMessage: its position
+    std::string pduHex;  // NewMessage: the DELIVER (for +CMT); StatusReport: the STATUS-REPORT TPDU
+};
+
 // Lets the owner watch and steer the interpreter (Phone uses it for the command log, fault
 // rules and saving the state); all members are optional.
 struct InterpreterHooks {
@@ -33,6 +43,10 @@ struct InterpreterHooks {
     std::function<std::optional<FaultRule>(std::string_view line)> beforeCommand;
     // Called after a command changed the state.
     std::function<void()> stateChanged;
+    // Called when a command causes something every session hears of (a status report).
+    std::function<void(const PhoneEvent&)> raise;
+    // The system clock in seconds since 1970 (tests fix it); null: time().
+    std::function<long long()> now;
 };
 
 class AtInterpreter {
@@ -44,6 +58,9 @@ public:
     // fault rule) the rest of the input is ignored and HungUp() is true.
     std::string Feed(std::string_view bytes);
     bool HungUp() const { return m_hungUp; }
+
+    // The unsolicited lines this session sends for the event (empty when it asked for none).
+    std::string Unsolicited(const PhoneEvent& event) const;
 
     bool EchoEnabled() const { return m_echo; }
     int CmeeMode() const { return m_cmee; }
@@ -63,9 +80,12 @@ private:
     void EmitResult(const CommandResult& result, std::string& out) const;
     void FeedMessageByte(char c, std::string& out);
     void FinishMessage(std::string& out);
+    void RaisePending();
 
     // The command handlers (atcommands.cpp) work on the fields below.
     friend struct CommandHandlers;
+    friend struct NetworkHandlers;
+    friend struct SmsHandlers;
 
     PhoneState& m_state;
     InterpreterHooks m_hooks;
@@ -82,8 +102,16 @@ private:
     int m_dcdMode = 1;     // &C
     int m_dtrMode = 2;     // &D
     int m_sreg[13] = {};   // S0..S12
+    int m_cregMode = 0;    // +CREG <n>
+    int m_copsFormat = 0;  // +COPS <format>
+    int m_cnmi[5] = {};    // +CNMI <mode>,<mt>,<bm>,<ds>,<bfr>
+    int m_csmp[4] = {17, 167, 0, 0}; // +CSMP <fo>,<vp>,<pid>,<dcs> for text mode
+    int m_csms = 0;        // +CSMS <service>
     bool m_hungUp = false;
-    // Pending AT+CMGS.
+    // Pending AT+CMGS or AT+CMGW.
+    bool m_storeInput = false; // AT+CMGW: store with m_storeStatus instead of sending
+    int m_storeStatus = 2;
+    std::vector<PhoneEvent> m_pendingEvents; // raised once the command's reply is out
     int m_announcedLength = 0;
     std::string m_messageInput;
     bool m_messageOverflow = false;
