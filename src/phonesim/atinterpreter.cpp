@@ -63,6 +63,11 @@ void AtInterpreter::ResetSettings() {
     m_textMode = m_dialect.textMode;
     m_dcdMode = 1;
     m_dtrMode = 2;
+    m_cregMode = m_cgregMode = m_copsFormat = m_clip = m_crc = m_csms = 0;
+    m_cusd = false;
+    std::fill(std::begin(m_cnmi), std::end(m_cnmi), 0);
+    const int csmp[4] = {17, 167, 0, 0};
+    std::copy(std::begin(csmp), std::end(csmp), m_csmp);
     std::fill(std::begin(m_sreg), std::end(m_sreg), 0);
     m_sreg[2] = 43;  // escape character '+'
     m_sreg[3] = 13;  // command line terminator CR
@@ -342,6 +347,19 @@ CommandResult AtInterpreter::RunBasic(std::string_view& rest) {
             return CommandResult::Ok();
         }
         return rest = {}, CommandResult::Error();
+    }
+    if (first == 'D' || first == 'A') {
+        // Dialling (the rest of the line is the dial string) or answering: this phone has no
+        // voice or data calls, so the attempt ends as a dropped call would.
+        rest = first == 'D' ? std::string_view() : rest.substr(1);
+        return CommandResult{CommandResult::Kind::NoCarrier, 0, {}, false};
+    }
+    if (first == 'H') {
+        // Hang up: there is never a call to end.
+        rest.remove_prefix(1);
+        while (!rest.empty() && IsDigit(rest[0]))
+            rest.remove_prefix(1);
+        return CommandResult::Ok();
     }
     std::string name;
     size_t i = 0;

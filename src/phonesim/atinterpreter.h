@@ -103,6 +103,10 @@ private:
     int m_dtrMode = 2;     // &D
     int m_sreg[13] = {};   // S0..S12
     int m_cregMode = 0;    // +CREG <n>
+    int m_cgregMode = 0;   // +CGREG <n>
+    int m_clip = 0;        // +CLIP
+    int m_crc = 0;         // +CRC
+    bool m_cusd = false;   // +CUSD
     int m_copsFormat = 0;  // +COPS <format>
     int m_cnmi[5] = {};    // +CNMI <mode>,<mt>,<bm>,<ds>,<bfr>
     int m_csmp[4] = {17, 167, 0, 0}; // +CSMP <fo>,<vp>,<pid>,<dcs> for text mode

@@ -202,6 +202,66 @@ struct NetworkHandlers {
     }
     static R CsmsTest(AtInterpreter&, std::string_view) { return Lines({"+CSMS: (0,1)"}); }
 
+    // Packet-domain registration follows the circuit-switched one (27.007 10.1.20).
+    static R CgregSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        int n = 0;
+        if (!r.Int(&n) || !r.AtEnd() || n > 2)
+            return R::Error();
+        at.m_cgregMode = n;
+        return R::Ok();
+    }
+    static R CgregRead(AtInterpreter& at, std::string_view) {
+        std::string line = "+CGREG: " + std::to_string(at.m_cgregMode) + "," + std::to_string(Registration(at));
+        if (at.m_cgregMode == 2 && (Registration(at) == 1 || Registration(at) == 5))
+            line += std::string(",\"") + kLac + "\",\"" + kCellId + "\"";
+        return Lines({line});
+    }
+    static R CgregTest(AtInterpreter&, std::string_view) { return Lines({"+CGREG: (0-2)"}); }
+    static R CgattRead(AtInterpreter& at, std::string_view) {
+        return Lines({std::string("+CGATT: ") + (Registration(at) == 1 || Registration(at) == 5 ? "1" : "0")});
+    }
+    static R CgattSet(AtInterpreter&, std::string_view args) {
+        return args == "0" || args == "1" ? R::Ok() : R::Error();
+    }
+    static R CgattTest(AtInterpreter&, std::string_view) { return Lines({"+CGATT: (0,1)"}); }
+
+    // Call-related settings a phone tool switches on and off; this phone never has a call.
+    static R SwitchSet(AtInterpreter& at, std::string_view args, int* field) {
+        (void)at;
+        ArgReader r(args);
+        int v = 0;
+        if (!r.Int(&v) || !r.AtEnd() || v > 1)
+            return R::Error();
+        *field = v;
+        return R::Ok();
+    }
+    static R ClipSet(AtInterpreter& at, std::string_view args) { return SwitchSet(at, args, &at.m_clip); }
+    static R ClipRead(AtInterpreter& at, std::string_view) {
+        return Lines({"+CLIP: " + std::to_string(at.m_clip) + ",1"});
+    }
+    static R ClipTest(AtInterpreter&, std::string_view) { return Lines({"+CLIP: (0,1)"}); }
+    static R CrcSet(AtInterpreter& at, std::string_view args) { return SwitchSet(at, args, &at.m_crc); }
+    static R CrcRead(AtInterpreter& at, std::string_view) { return Lines({"+CRC: " + std::to_string(at.m_crc)}); }
+    static R CrcTest(AtInterpreter&, std::string_view) { return Lines({"+CRC: (0,1)"}); }
+    static R CusdSet(AtInterpreter& at, std::string_view args) {
+        ArgReader r(args);
+        int n = 0;
+        if (!r.Int(&n) || n > 2)
+            return R::Error();
+        // A USSD string to send (",\"*100#\"") needs a network service this phone lacks.
+        if (r.Comma())
+            return R::Cme(cme::kNoNetworkService);
+        if (!r.AtEnd())
+            return R::Error();
+        at.m_cusd = n == 1;
+        return R::Ok();
+    }
+    static R CusdRead(AtInterpreter& at, std::string_view) {
+        return Lines({std::string("+CUSD: ") + (at.m_cusd ? "1" : "0")});
+    }
+    static R CusdTest(AtInterpreter&, std::string_view) { return Lines({"+CUSD: (0-2)"}); }
+
     static R Cimi(AtInterpreter&, std::string_view) { return Lines({kImsi}); }
     static R Cnum(AtInterpreter& at, std::string_view) {
         const std::string& n = State(at).ownNumber;
@@ -226,6 +286,13 @@ const std::vector<CommandRow>& NetworkCommands() {
         {"+CCLK", nullptr, H::TestOk, H::CclkRead, H::CclkSet},
         {"+CSCA", nullptr, H::TestOk, H::CscaRead, H::CscaSet},
         {"+CSMS", nullptr, H::CsmsTest, H::CsmsRead, H::CsmsSet},
+        {"+CGREG", nullptr, H::CgregTest, H::CgregRead, H::CgregSet},
+        {"+CGATT", nullptr, H::CgattTest, H::CgattRead, H::CgattSet},
+        {"+CLIP", nullptr, H::ClipTest, H::ClipRead, H::ClipSet},
+        {"+CRC", nullptr, H::CrcTest, H::CrcRead, H::CrcSet},
+        {"+CUSD", nullptr, H::CusdTest, H::CusdRead, H::CusdSet},
+        {"+CHUP", H::TestOk, H::TestOk, nullptr, nullptr},
+        {"+CLCC", H::TestOk, H::TestOk, nullptr, nullptr}, // no calls: an empty list
         {"+CIMI", H::Cimi, H::TestOk, nullptr, nullptr},
         {"+CNUM", H::Cnum, H::TestOk, nullptr, nullptr},
     };
