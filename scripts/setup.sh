@@ -13,6 +13,12 @@ packages=(
   openobex-apps python3 python3-dbusmock dbus
   desktop-file-utils
 )
+# The packages of every external program the build and the tests call (scripts/tools.txt), so a
+# tool a test needs cannot be missing from the set-up.
+while read -r tool package _; do
+  case $tool in ''|'#'*) continue ;; esac
+  packages+=("$package")
+done < "$(dirname "$0")/tools.txt"
 
 missing=()
 for p in "${packages[@]}"; do
