@@ -13,6 +13,7 @@ packages=(
   xvfb xauth imagemagick fonts-dejavu-core
   openobex-apps python3 python3-dbusmock dbus
   desktop-file-utils
+  gammu  # a third-party phone tool the emulated phone's peer tests run against it
 )
 # The packages of every external program the build and the tests call (scripts/tools.txt), so a
 # tool a test needs cannot be missing from the set-up.
