@@ -7,6 +7,7 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
   libbluetooth-dev
+  libudev-dev  # the phones and modems on USB serial ports, and their plug/unplug events
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick fonts-dejavu-core

@@ -6,6 +6,7 @@
 
 #include "cliargs.h"
 #include "commap.h"
+#include "portscommand.h"
 #include "clioutput.h"
 #include "phonelink/messagesink.h"
 #include "phonelink/phonelink.h"
@@ -223,6 +224,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::string first = FirstCommandWord(args);
     if (first == "devices" || first == "push")
         return RunStackCommand(args);
+    if (first == "ports")
+        return RunPortsCommand(args, out, err);
 
     CliRequest request;
     std::string error;

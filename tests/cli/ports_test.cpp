@@ -8,6 +8,8 @@
 #include <stdlib.h>
 
 #include "cli/clirun.h"
+#include "cli/portscommand.h"
+#include "serialports/portenum.h"
 #include "phonelink/simphone.h"
 
 namespace {
@@ -61,6 +63,21 @@ TEST(CliPort, OpensTheDeviceTheComMapNames) {
     CliRun malformed = Cli({"--port", "7", "phonebook", "read"});
     EXPECT_EQ(malformed.status, 3);
     EXPECT_NE(malformed.err.find("line 2"), std::string::npos) << malformed.err;
+}
+
+TEST(CliPorts, ListsAPtyPresentedAsAUsbModemAndProbesIt) {
+    SimPhone sim;
+    serialports::FixedPortEnumerator ports({{sim.pty.DevicePath(), "Dunmere", "Test \"modem\"", "usb-1", "00"}});
+    std::ostringstream out, err;
+    ASSERT_EQ(RunPortsCommand({"ports"}, out, err, ports), 0) << err.str();
+    EXPECT_EQ(out.str(), sim.pty.DevicePath() + "\tDunmere\tTest \"modem\"\t-\tyes\n");
+    std::ostringstream json;
+    ASSERT_EQ(RunPortsCommand({"ports", "--json", "--no-probe"}, json, err, ports), 0);
+    EXPECT_EQ(json.str(), "[{\"device\":\"" + sim.pty.DevicePath() +
+                              "\",\"maker\":\"Dunmere\",\"product\":\"Test \\\"modem\\\"\",\"interface\":\"00\","
+                              "\"holders\":[],\"answers_at\":\"-\"}]\n");
+    std::ostringstream usage;
+    EXPECT_EQ(RunPortsCommand({"ports", "--frob"}, out, usage, ports), 2);
 }
 
 } // namespace
