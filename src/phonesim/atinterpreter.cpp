@@ -5,7 +5,6 @@
 
 #include "phonesim/atcommands.h"
 #include "phonesim/charset.h"
-#include "phonesim/gsmalphabet.h"
 #include "phonesim/smspdu.h"
 
 namespace phonesim {
