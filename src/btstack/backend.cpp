@@ -1,6 +1,5 @@
 #include "btstack/backend.h"
 
-#include <cstdio>
 #include <map>
 #include <mutex>
 
@@ -29,13 +28,6 @@ bool Backend::FindDevice(const BdAddr& address, DeviceEntry* entry) {
             return true;
         }
     return false;
-}
-
-std::string RegistryKeyName(const BdAddr& address) {
-    char text[18];
-    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", address[0], address[1], address[2], address[3],
-                  address[4], address[5]);
-    return text;
 }
 
 void PublishDevices(Backend& backend, platform::Registry& registry) {

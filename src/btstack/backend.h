@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "btstack/bdaddrtext.h"
 #include "btstack/bttypes.h"
 
 namespace platform {
@@ -82,8 +83,6 @@ public:
 
 // Writes Devices() into the registry as live values (key = "00:80:37:1a:2b:3c", Name, DevClass).
 void PublishDevices(Backend& backend, platform::Registry& registry);
-// "00:80:37:1a:2b:3c"
-std::string RegistryKeyName(const BdAddr& address);
 
 using BackendFactory = std::function<std::shared_ptr<Backend>(std::string* error)>;
 // Makes CreateBackend(name) use the factory. "sim" is built in; the BlueZ backend lives in a

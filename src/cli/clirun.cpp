@@ -219,8 +219,7 @@ private:
 } // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string first = FirstCommandWord(args);
-    if (first == "devices" || first == "push")
+    if (IsStackCommand(args))
         return RunStackCommand(args);
 
     CliRequest request;
