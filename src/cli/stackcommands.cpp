@@ -104,9 +104,6 @@ bool splitHostPort(const std::string& text, std::string* host, uint16_t* port) {
 }
 
 bool chooseStack(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostream& err, int* status) {
-#ifdef HARLUNE_HAVE_BLUEZ_BACKEND
-    btstack::RegisterBackendFactory("bluez", btstack::bluez::CreateBluezBackend);
-#endif
     const stackchoice::StackChoice choice = stackchoice::ChooseStack(args.stack, probe);
     // Only an automatic choice is worth a word: an explicit --stack needs no explaining, and
     // stdout stays the listing alone.
