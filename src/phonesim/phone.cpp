@@ -185,6 +185,11 @@ void Phone::SetStateFile(std::string path) {
     m_stateFile = std::move(path);
 }
 
+void Phone::HoldStateLock(std::shared_ptr<void> lock) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_stateLock = std::move(lock);
+}
+
 std::string Phone::LastSaveError() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_lastSaveError;
