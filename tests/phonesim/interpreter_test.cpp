@@ -208,7 +208,12 @@ const Row kMelodies[] = {
     {"ESOM text too long", "AT*ESOM=1,\"" + std::string(41, 'c') + "\",0\r", Cme(24)},
     {"ESOM not a melody", "AT*ESOM=1,\"hello\",0\r", Cme(25)},
     {"ESOM comma inside the text", "AT*ESOM=1,\"c4,d4\",0\r", Cme(25)},
-    {"ESOM test", "AT*ESOM=?\r", Info({"*ESOM: (1-8),40"})},
+    {"ESOM test in the documented shape", "AT*ESOM=?\r",
+     Info({"*ESOM: (1-8),(p,P),(+,#,(b)),(c,d,e,f,g,a,b,C,D,E,F,G,A,B),40,32,(0)"})},
+    {"ESOM family notation, both set forms", "AT*ESOM=4,\"+#cC(b)epP\",0\rAT*ESOM=5,\"+(b)D\"\r", Ok() + Ok(), false,
+     nullptr, [](const PhoneState& s) { EXPECT_EQ(s.melodies[3].text, "+#cC(b)epP"); }},
+    {"ESOM prefixes in the wrong order", "AT*ESOM=4,\"#+c\"\rAT*ESOM=4,\"(b)#c\"\rAT*ESOM=4,\"c(b)\"\r",
+     Cme(25) + Cme(25) + Cme(25)},
     {"ERIP plays", "AT*ERIP=3,31\r", Ok(), false, nullptr,
      [](const PhoneState& s) {
          EXPECT_EQ(s.lastPlayedLevel, 3);
@@ -448,6 +453,27 @@ TEST(PhoneStateDemo, IsRealisticAndValid) {
     EXPECT_GT(latin1, 2);
     for (const Melody& m : demo.melodies)
         EXPECT_TRUE(IsValidMelodyText(m.text)) << m.text;
+}
+
+} // namespace
+
+namespace {
+
+TEST(MelodyNotation, FamilyTextsAndTheOlderOneStillTaken) {
+    struct {
+        const char* text;
+        bool family, valid;
+    } const rows[] = {
+        {"cdefgab", true, true},       {"CDEFGAB", true, true},   {"+c#d(b)epP", true, true},
+        {"+#c+(b)D", true, true},      {"", true, true},          {"#+c", false, false},
+        {"(b", false, false},          {"(x)c", false, false},    {"h", false, false},
+        {"c4d4e4 +c2.", false, true}, // the program's older notation, still taken
+        {"cdefgabcdefgabcdefgabcdefgabcdefg", false, true}, // 33 tones: too many for the family
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(IsFamilyMelodyText(r.text), r.family) << r.text;
+        EXPECT_EQ(IsValidMelodyText(r.text), r.valid) << r.text;
+    }
 }
 
 } // namespace
