@@ -3,6 +3,7 @@
 #include "bluetooth/connectstatus.h"
 #include "bluetooth/deviceselectdlg.h"
 #include "btstack/backend.h"
+#include "btstack/sim/simbackend.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QThread>
 
 #include <memory>
@@ -228,6 +230,21 @@ void CVantrelApp::OnSppStateChange(const BdAddr& address, const DevClass&, const
     if (state == SPP_STATE_CONNECTED) {
         m_comPort = comPort;
         SetStatusText(connectstatus::Connected(address, comPort));
+        // The demo phone says when it runs without its state file (unreadable, or held by
+        // another program): on the status line and in a message that does not block.
+        if (const std::string notice = btstack::TakeSimStateFileNotice(); !notice.empty()) {
+            SetStatusText(notice);
+            if (QCoreApplication* app = QCoreApplication::instance())
+                QMetaObject::invokeMethod(
+                    app,
+                    [this, notice] {
+                        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Demo phone"),
+                                                    QString::fromStdString(notice), QMessageBox::Ok, MainFrame());
+                        box->setAttribute(Qt::WA_DeleteOnClose);
+                        box->show();
+                    },
+                    Qt::QueuedConnection);
+        }
         startObexSearch();
     } else {
         // A link that never came up says why (missing rights for the RFCOMM TTY, for instance),
