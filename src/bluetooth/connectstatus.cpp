@@ -36,6 +36,15 @@ std::string ReadingRecords(const BdAddr& address) {
 
 std::string ConnectingTo(const std::string& deviceName) { return "Connecting to " + deviceName; }
 
+std::string PhoneIdentified(const std::string& phoneName, int16_t comPort) {
+    return "Connected to " + phoneName + ", on COM port " + std::to_string(comPort);
+}
+
+std::string LinkLost(const std::string& phoneName) {
+    return "The connection to " + (phoneName.empty() ? std::string("the phone") : phoneName) +
+           " was lost. File > Connect to phone... connects again.";
+}
+
 std::string NoPhoneClickedName() { return "(no phone selected)"; }
 
 } // namespace connectstatus

@@ -33,13 +33,40 @@ CDeviceSelectDlg::CDeviceSelectDlg(QWidget* parent) : QDialog(parent), m_deviceL
     m_deviceList->setFlow(QListView::TopToBottom);
     m_deviceList->setWrapping(true);
     m_deviceList->setResizeMode(QListView::Adjust);
-    connect(m_deviceList, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { OnClickDeviceList(m_deviceList->row(item)); });
+    connectKeyboardAndMouse();
     setFixedSize(units.ToPixels(188, 98));
 
     m_devices = ReadPhoneDeviceList();
     for (const DeviceRecord& device : m_devices)
         m_deviceList->addItem(QString::fromStdString(device.deviceName));
+}
+
+void CDeviceSelectDlg::connectKeyboardAndMouse() {
+    // A phone chosen with the arrow keys is searched as a clicked one is. A mouse press selects
+    // the row (that search starts then) and its click follows: that click is not searched twice.
+    connect(m_deviceList, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = m_deviceList->selectedItems();
+        if (selected.isEmpty())
+            return;
+        m_rowSearchedOnSelection = m_deviceList->row(selected.first());
+        OnClickDeviceList(m_rowSearchedOnSelection);
+    });
+    connect(m_deviceList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const int row = m_deviceList->row(item);
+        if (row == m_rowSearchedOnSelection) {
+            m_rowSearchedOnSelection = -1;
+            return;
+        }
+        OnClickDeviceList(row);
+    });
+    // Enter on the list activates its current row (the one the focus frame is on, selected or
+    // not) before it reaches the default button, OK; so Enter chooses that phone.
+    connect(m_deviceList, &QListWidget::activated, this, [this](const QModelIndex& index) {
+        if (!m_clicked || index.row() != m_chosenRow)
+            OnClickDeviceList(index.row());
+    });
+    // A double click chooses as OK does.
+    connect(m_deviceList, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
 }
 
 CDeviceSelectDlg::~CDeviceSelectDlg() {
@@ -66,6 +93,7 @@ void CDeviceSelectDlg::OnClickDeviceList(int row) {
     m_phoneAddress = device.address;
     m_deviceName = device.deviceName;
     m_clicked = true;
+    m_chosenRow = row;
     {
         std::lock_guard lock(m_resultMutex);
         // A result belongs to the phone it was searched on: never let an earlier phone's

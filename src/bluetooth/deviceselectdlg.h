@@ -1,8 +1,9 @@
 #pragma once
 // The dialog (template 140) in which the user picks the phone to work with, once, at the end of
-// start-up. It lists the cellular phones the stack already knows; a click on one searches that
-// phone for its serial-port service on a worker thread, and OK waits up to 3000 ms for that
-// search before the connect step reads the choice.
+// start-up and on "Connect to phone...". It lists the cellular phones the stack already knows;
+// choosing one (click, or arrow keys) searches that phone for its serial-port service on a
+// worker thread, and OK (also Enter, or a double click) waits up to 3000 ms for that search
+// before the connect step reads the choice.
 #include "bluetooth/devicelist.h"
 #include "btstack/btif.h"
 #include "platform/event.h"
@@ -54,6 +55,7 @@ public:
 private:
     void SerialSearchThread();
     void restoreCursor();
+    void connectKeyboardAndMouse();
 
     platform::Event m_searchDone;
     platform::Event m_discoveryDone;
@@ -61,6 +63,8 @@ private:
     std::string m_deviceName;
     bool m_clicked = false;
     bool m_waitCursor = false;
+    int m_chosenRow = -1;
+    int m_rowSearchedOnSelection = -1; // its click, following the press that selected it, is no new search
 
     // Written by the search worker, read by the GUI thread once the search is over.
     mutable std::mutex m_resultMutex;

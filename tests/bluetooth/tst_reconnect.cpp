@@ -1,0 +1,91 @@
+// The way back to a phone: Cancel at start-up, then "Connect to phone...", then the phone book,
+// in one run on the demo stack; the phone information window on the connected phone.
+#include "testsupport.h"
+
+#include "bluetooth/deviceselectdlg.h"
+#include "bluetooth/phoneinfodlg.h"
+#include "bluetooth/vantrelapp.h"
+#include "btstack/backend.h"
+#include "phonelink/phonelink.h"
+#include "ui/ids.h"
+#include "ui/mainframe.h"
+#include "ui/messages.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+class ReconnectTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void cancelThenConnectToPhoneThenPhonebook();
+};
+
+void ReconnectTest::cleanup() {
+    testsupport::StopWatchers();
+    ui::SetMessageHook({});
+    btstack::SetBackend(nullptr);
+}
+
+namespace {
+
+// Chooses the first phone with the keyboard (arrow key, Enter), as a user without a mouse does.
+void chooseFirstByKeyboard(QWidget* modal) {
+    auto* dialog = qobject_cast<CDeviceSelectDlg*>(modal);
+    QVERIFY(dialog);
+    dialog->DeviceList()->setFocus();
+    QTest::keyClick(dialog->DeviceList(), Qt::Key_Down);
+    QTest::keyClick(dialog->DeviceList(), Qt::Key_Return);
+}
+
+} // namespace
+
+void ReconnectTest::cancelThenConnectToPhoneThenPhonebook() {
+    QStringList messages;
+    ui::SetMessageHook([&](const QString& text) { messages << text; });
+    CVantrelApp app;
+    app.SetArguments({QStringLiteral("--stack=sim")});
+    testsupport::WhenModal([](QWidget* modal) { modal->close(); }); // Cancel
+    QVERIFY(app.InitInstance());
+    CMainFrame* frame = app.MainFrame();
+    QTRY_COMPARE(frame->StatusText(), QStringLiteral("No device is choosed!"));
+    QVERIFY(!app.DeviceFound());
+
+    QAction* connectPhone = frame->Action(ui::ID_CONNECT_PHONE);
+    QVERIFY(connectPhone && connectPhone->isEnabled());
+    QVERIFY(!frame->Action(ui::ID_PHONE_INFO)->isEnabled());
+    testsupport::WhenModal(chooseFirstByKeyboard);
+    connectPhone->trigger();
+    QTRY_VERIFY2_WITH_TIMEOUT(app.DeviceFound() && app.ComPort() > 0, qPrintable(frame->StatusText()), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(frame->StatusText().startsWith("Connecting to") ||
+                                 frame->StatusText().startsWith("Connected to"),
+                             15000);
+
+    frame->EnsurePhonebookRead();
+    QVERIFY(frame->PhoneLink() && frame->PhoneLink()->IsOpen());
+    QVERIFY(!frame->PhoneLink()->SimEntries().empty() || !frame->PhoneLink()->PhoneEntries().empty());
+    QCOMPARE(frame->StatusText(), QStringLiteral("Finishing reading phone book"));
+
+    // The same phone again: the old link goes, the new one reads the phone book anew.
+    testsupport::WhenModal(chooseFirstByKeyboard);
+    frame->Action(ui::ID_CONNECT_PHONE)->trigger();
+    QVERIFY(!frame->PhoneLink());
+    QTRY_VERIFY_WITH_TIMEOUT(app.DeviceFound() && app.ComPort() > 0, 15000);
+    frame->EnsurePhonebookRead();
+    QVERIFY(frame->PhoneLink() && frame->PhoneLink()->IsOpen());
+
+    QString maker;
+    testsupport::WhenModal([&](QWidget* modal) {
+        if (auto* info = qobject_cast<CPhoneInfoDlg*>(modal))
+            maker = info->Field(QStringLiteral("maker"));
+        modal->close();
+    });
+    QVERIFY(frame->Action(ui::ID_PHONE_INFO)->isEnabled());
+    frame->Action(ui::ID_PHONE_INFO)->trigger();
+    QVERIFY(!maker.isEmpty() && maker != QStringLiteral("no phone is connected"));
+    QVERIFY(messages.isEmpty());
+    app.ExitInstance();
+}
+
+HARLUNE_TEST_MAIN(ReconnectTest)
+#include "tst_reconnect.moc"
