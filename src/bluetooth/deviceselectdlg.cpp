@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSocketNotifier>
 
 #include <cstring>
 
@@ -39,6 +41,31 @@ CDeviceSelectDlg::CDeviceSelectDlg(QWidget* parent) : QDialog(parent), m_deviceL
     m_devices = ReadPhoneDeviceList();
     for (const DeviceRecord& device : m_devices)
         m_deviceList->addItem(QString::fromStdString(device.deviceName));
+    watchSerialPorts();
+}
+
+void CDeviceSelectDlg::watchSerialPorts() {
+    m_ports = serialports::CurrentPortEnumerator();
+    if (!m_ports)
+        return;
+    refreshSerialRows();
+    if (m_ports->ChangeFd() < 0)
+        return;
+    m_portNotifier = new QSocketNotifier(m_ports->ChangeFd(), QSocketNotifier::Read, this);
+    connect(m_portNotifier, &QSocketNotifier::activated, this, [this] {
+        m_ports->DrainChanges();
+        refreshSerialRows();
+    });
+}
+
+void CDeviceSelectDlg::refreshSerialRows() {
+    // Rows come and go without choosing anything: a removed selection starts no search.
+    const QSignalBlocker blocker(m_deviceList);
+    while (m_deviceList->count() > static_cast<int>(m_devices.size()))
+        delete m_deviceList->takeItem(m_deviceList->count() - 1);
+    m_serialRows = GroupSerialPorts(m_ports->List());
+    for (const SerialDeviceRow& row : m_serialRows)
+        m_deviceList->addItem(QString::fromStdString(row.label));
 }
 
 void CDeviceSelectDlg::connectKeyboardAndMouse() {
@@ -84,14 +111,22 @@ CDeviceSelectDlg::~CDeviceSelectDlg() {
 void CDeviceSelectDlg::OnServiceDiscoveryDone() { m_discoveryDone.Set(); }
 
 void CDeviceSelectDlg::OnClickDeviceList(int row) {
-    if (row < 0 || row >= static_cast<int>(m_devices.size()))
+    const int bluetoothRows = static_cast<int>(m_devices.size());
+    if (row < 0 || row >= bluetoothRows + static_cast<int>(m_serialRows.size()))
         return;
     // The searches share the result fields, so a second click first lets the earlier search
     // end (it is bounded by its own 3000 ms wait); its result is then replaced.
     m_searchWorker.Join();
-    const DeviceRecord& device = m_devices[static_cast<size_t>(row)];
-    m_phoneAddress = device.address;
-    m_deviceName = device.deviceName;
+    m_searchIsSerial = row >= bluetoothRows;
+    if (m_searchIsSerial) {
+        m_searchRow = m_serialRows[static_cast<size_t>(row - bluetoothRows)];
+        m_phoneAddress = {};
+        m_deviceName = m_searchRow.label;
+    } else {
+        const DeviceRecord& device = m_devices[static_cast<size_t>(row)];
+        m_phoneAddress = device.address;
+        m_deviceName = device.deviceName;
+    }
     m_clicked = true;
     m_chosenRow = row;
     {
@@ -100,6 +135,7 @@ void CDeviceSelectDlg::OnClickDeviceList(int row) {
         // success stand for this one.
         m_serviceFound = false;
         m_serviceName.clear();
+        m_serialPort.clear();
         m_resultTaken = false;
     }
     m_searchDone.Reset();
@@ -112,6 +148,19 @@ void CDeviceSelectDlg::OnClickDeviceList(int row) {
 }
 
 void CDeviceSelectDlg::SerialSearchThread() {
+    if (m_searchIsSerial) {
+        // A port that answers AT within a second is the one to use.
+        const std::string port = FindAtPort(m_searchRow, 1000);
+        {
+            std::lock_guard lock(m_resultMutex);
+            if (!m_resultTaken) {
+                m_serialPort = port;
+                m_serviceFound = !port.empty();
+            }
+        }
+        m_searchDone.Set();
+        return;
+    }
     const GUID classId = guid_SERVCLASS_SERIAL_PORT;
     if (StartDiscovery(m_phoneAddress, &classId) == 0) {
         // Nothing will come; say so at once rather than leave OK waiting the full time.
@@ -173,5 +222,7 @@ DeviceChoice CDeviceSelectDlg::Choice() const {
     choice.phoneAddress = m_phoneAddress;
     choice.deviceName = m_clicked ? m_deviceName : connectstatus::NoPhoneClickedName();
     choice.serviceName = m_serviceName;
+    if (m_searchIsSerial)
+        choice.serialDevice = m_serialPort;
     return choice;
 }

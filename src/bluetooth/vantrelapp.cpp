@@ -9,6 +9,7 @@
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "platform/serialnames.h"
 #include "ui/aboutdlg.h"
 #include "ui/doctemplate.h"
 #include "ui/ids.h"
@@ -272,6 +273,14 @@ void CVantrelApp::ConnectToPhone() {
         }
         choice = dialog.Choice();
     }
+    if (m_serialComPort) {
+        platform::UnregisterSerialPort(m_serialComPort);
+        m_serialComPort = 0;
+    }
+    if (choice.serviceFound && !choice.serialDevice.empty()) {
+        connectSerial(choice);
+        return;
+    }
     {
         // Set before the request: the connected-state notification may come at once, and its
         // OBEX search reads both.
@@ -293,6 +302,26 @@ void CVantrelApp::ConnectToPhone() {
         SetStatusText(connectstatus::ServiceNotFound(choice.deviceName));
     }
     m_deviceFound = choice.serviceFound;
+}
+
+void CVantrelApp::connectSerial(const DeviceChoice& choice) {
+    RemoveConnection(); // a Bluetooth link chosen earlier goes
+    {
+        std::lock_guard lock(m_phoneMutex);
+        m_deviceName = choice.deviceName;
+        m_phoneAddress = {};
+    }
+    // The first COM name above the stack's own that nobody registered.
+    int16_t port = 200;
+    while (port < 255 && platform::ResolveSerialName("COM" + std::to_string(port)))
+        ++port;
+    platform::RegisterSerialPort(port, choice.serialDevice);
+    m_serialComPort = port;
+    m_comPort = port;
+    m_obexChannel = 0;
+    m_deviceFound = true;
+    SetStatusText(connectstatus::SerialChosen(choice.deviceName, choice.serialDevice, port));
+    announcePhone();
 }
 
 void CVantrelApp::OnSppStateChange(const BdAddr& address, const DevClass&, const std::string&, int16_t comPort,

@@ -21,6 +21,8 @@
 #include <mutex>
 #include <string>
 
+struct DeviceChoice;
+
 class CVantrelApp : public CWinApp, public CSppClient, public CBtIf, public ui::ConnectionFacts {
 public:
     static constexpr uint32_t kDiscoveryWaitMs = 3000;
@@ -74,6 +76,8 @@ private:
     // GUI thread, every second: a line that hung up under an open link is said at once.
     void watchLink();
     void startGuiHelpers();
+    // A phone or modem on a serial port: registered as a COM port of its own and used at once.
+    void connectSerial(const DeviceChoice& choice);
 
     std::atomic<int16_t> m_comPort{0};
     std::atomic<uint8_t> m_obexChannel{0};
@@ -92,6 +96,7 @@ private:
     bool m_shuttingDown = false;
 
     bool m_stackUsable = false;
+    int16_t m_serialComPort = 0; // the live COM name of a chosen serial device, 0 when none
     bool m_linkLostSaid = false;
     // Context of the calls queued to the GUI thread: they are dropped with it when this object
     // goes. Made in InitInstance (QObjects need the application).

@@ -1,5 +1,6 @@
-// The way back to a phone: Cancel at start-up, then "Connect to phone...", then the phone book,
-// in one run on the demo stack; the phone information window on the connected phone.
+// The way to a phone: Cancel at start-up, then "Connect to phone...", then the phone book, in
+// one run on the demo stack; a modem on a serial port (a pty presented as a USB modem) listed,
+// followed through plug and unplug, chosen and read; the phone information window.
 #include "testsupport.h"
 
 #include "bluetooth/deviceselectdlg.h"
@@ -7,6 +8,8 @@
 #include "bluetooth/vantrelapp.h"
 #include "btstack/backend.h"
 #include "phonelink/phonelink.h"
+#include "phonelink/simphone.h"
+#include "serialports/portenum.h"
 #include "ui/ids.h"
 #include "ui/mainframe.h"
 #include "ui/messages.h"
@@ -19,12 +22,14 @@ class ReconnectTest : public QObject {
 private slots:
     void cleanup();
     void cancelThenConnectToPhoneThenPhonebook();
+    void usbModemIsListedFollowedAndRead();
 };
 
 void ReconnectTest::cleanup() {
     testsupport::StopWatchers();
     ui::SetMessageHook({});
     btstack::SetBackend(nullptr);
+    serialports::SetPortEnumerator(nullptr);
 }
 
 namespace {
@@ -84,6 +89,45 @@ void ReconnectTest::cancelThenConnectToPhoneThenPhonebook() {
     frame->Action(ui::ID_PHONE_INFO)->trigger();
     QVERIFY(!maker.isEmpty() && maker != QStringLiteral("no phone is connected"));
     QVERIFY(messages.isEmpty());
+    app.ExitInstance();
+}
+
+void ReconnectTest::usbModemIsListedFollowedAndRead() {
+    phonesim::PhoneState state = phonesim::PhoneState::Empty();
+    state.sim.entries[2] = {"0701234", 129, "Anna"};
+    SimPhone modem(state);
+    const serialports::SerialPortInfo port{modem.pty.DevicePath(), "Dunmere", "Test modem", "usb-1-2", "00"};
+    auto ports = std::make_shared<serialports::FixedPortEnumerator>();
+    serialports::SetPortEnumerator(ports);
+
+    CVantrelApp app;
+    app.SetArguments({QStringLiteral("--stack=sim")});
+    QStringList rows;
+    testsupport::WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<CDeviceSelectDlg*>(modal);
+        QListWidget* list = dialog->DeviceList();
+        rows << QString::number(list->count());
+        ports->SetPorts({port}); // plugged in while the dialog is open
+        QTRY_COMPARE(list->count(), 2);
+        rows << list->item(1)->text();
+        ports->SetPorts({});
+        QTRY_COMPARE(list->count(), 1);
+        ports->SetPorts({port});
+        QTRY_COMPARE(list->count(), 2);
+        const QPoint at = list->visualItemRect(list->item(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+    });
+    QVERIFY(app.InitInstance());
+    QCOMPARE(rows, (QStringList{"1", QStringLiteral("Dunmere Test modem (%1)").arg(port.devicePath.c_str())}));
+    QVERIFY(app.DeviceFound());
+    CMainFrame* frame = app.MainFrame();
+    QVERIFY2(frame->StatusText().contains(QString::fromStdString(port.devicePath)), qPrintable(frame->StatusText()));
+    frame->EnsurePhonebookRead();
+    QVERIFY(frame->PhoneLink() && frame->PhoneLink()->IsOpen());
+    QCOMPARE(frame->PhoneLink()->Port().DevicePath(), port.devicePath);
+    QCOMPARE(frame->PhoneLink()->SimEntries().size(), size_t(1));
+    QCOMPARE(frame->PhoneLink()->SimEntries()[0]->name, std::string("Anna"));
     app.ExitInstance();
 }
 
