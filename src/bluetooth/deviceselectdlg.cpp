@@ -136,6 +136,7 @@ void CDeviceSelectDlg::OnClickDeviceList(int row) {
         m_serviceFound = false;
         m_serviceName.clear();
         m_serialPort.clear();
+        m_serialProblem.clear();
         m_resultTaken = false;
     }
     m_searchDone.Reset();
@@ -150,11 +151,13 @@ void CDeviceSelectDlg::OnClickDeviceList(int row) {
 void CDeviceSelectDlg::SerialSearchThread() {
     if (m_searchIsSerial) {
         // A port that answers AT within a second is the one to use.
-        const std::string port = FindAtPort(m_searchRow, 1000);
+        std::string why;
+        const std::string port = FindAtPort(m_searchRow, 1000, &why);
         {
             std::lock_guard lock(m_resultMutex);
             if (!m_resultTaken) {
                 m_serialPort = port;
+                m_serialProblem = why;
                 m_serviceFound = !port.empty();
             }
         }
@@ -222,7 +225,9 @@ DeviceChoice CDeviceSelectDlg::Choice() const {
     choice.phoneAddress = m_phoneAddress;
     choice.deviceName = m_clicked ? m_deviceName : connectstatus::NoPhoneClickedName();
     choice.serviceName = m_serviceName;
-    if (m_searchIsSerial)
+    if (m_searchIsSerial) {
         choice.serialDevice = m_serialPort;
+        choice.serialProblem = m_serialProblem;
+    }
     return choice;
 }

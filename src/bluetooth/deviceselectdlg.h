@@ -31,6 +31,7 @@ struct DeviceChoice {
     // A phone or modem on a serial port was chosen: its port that answered AT. The connection
     // is made to it directly, with no service search.
     std::string serialDevice;
+    std::string serialProblem; // why no port of the chosen serial device could be asked
 };
 
 class CDeviceSelectDlg : public QDialog, public CBtIf {
@@ -80,6 +81,7 @@ private:
     mutable std::mutex m_resultMutex;
     std::string m_serviceName;
     std::string m_serialPort;
+    std::string m_serialProblem;
     bool m_serviceFound = false;
     bool m_resultTaken = false;
 

@@ -35,9 +35,16 @@ std::vector<SerialDeviceRow> GroupSerialPorts(const std::vector<serialports::Ser
     return rows;
 }
 
-std::string FindAtPort(const SerialDeviceRow& row, int timeoutMs) {
-    for (const std::string& port : row.ports)
-        if (serialports::ProbeAt(port, timeoutMs).answer == serialports::AtAnswer::Ok)
+std::string FindAtPort(const SerialDeviceRow& row, int timeoutMs, std::string* why) {
+    why->clear();
+    for (const std::string& port : row.ports) {
+        const serialports::ProbeResult probe = serialports::ProbeAt(port, timeoutMs);
+        if (probe.answer == serialports::AtAnswer::Ok) {
+            why->clear();
             return port;
+        }
+        if (why->empty())
+            *why = probe.detail;
+    }
     return {};
 }

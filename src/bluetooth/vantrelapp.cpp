@@ -186,8 +186,13 @@ void CVantrelApp::announcePhone() {
         return;
     frame->EnsurePhoneLink();
     CPhoneLink* link = frame->PhoneLink();
-    if (!link || !link->IsOpen())
+    if (!link)
         return;
+    if (!link->IsOpen()) {
+        // Why, with the holder of a busy port, rather than a bare "open failed".
+        SetStatusText(link->Port().OpenError());
+        return;
+    }
     const std::string name = phoneinfo::IdentityName(phoneinfo::QueryIdentity(*link));
     if (!name.empty())
         SetStatusText(connectstatus::PhoneIdentified(name, m_comPort));
@@ -300,6 +305,9 @@ void CVantrelApp::ConnectToPhone() {
             SetStatusText(connectstatus::CreateConnectionFailed(rc));
     } else {
         SetStatusText(connectstatus::ServiceNotFound(choice.deviceName));
+        // A port held by another program (or closed to this user) says by whom and what to do.
+        if (!choice.serialProblem.empty())
+            SetStatusText(choice.serialProblem);
     }
     m_deviceFound = choice.serviceFound;
 }

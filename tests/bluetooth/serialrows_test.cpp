@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 TEST(SerialRows, OneRowPerDeviceWithItsPortsInInterfaceOrder) {
     const std::vector<serialports::SerialPortInfo> ports = {
         {"/dev/ttyUSB2", "Sierra", "MC7304", "usb-1", "03"},
@@ -17,4 +22,21 @@ TEST(SerialRows, OneRowPerDeviceWithItsPortsInInterfaceOrder) {
     EXPECT_EQ(rows[0].ports, (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB2"}));
     EXPECT_EQ(rows[1].label, "Serial device (/dev/ttyACM0)");
     EXPECT_EQ(rows[2].label, "Bluetooth serial link (/dev/rfcomm0)");
+}
+
+TEST(SerialRows, AHeldPortIsNotProbedAndItsHolderIsNamed) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ::grantpt(master);
+    ::unlockpt(master);
+    const std::string path = ::ptsname(master);
+    const int held = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    std::string why;
+    EXPECT_EQ(FindAtPort({"modem", {path}}, 200, &why), "");
+    EXPECT_NE(why.find(path + ": already in use by this program (PID " + std::to_string(::getpid()) + ")"),
+              std::string::npos)
+        << why;
+    ::close(held);
+    ::close(master);
 }

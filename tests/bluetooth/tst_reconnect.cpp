@@ -128,6 +128,12 @@ void ReconnectTest::usbModemIsListedFollowedAndRead() {
     QCOMPARE(frame->PhoneLink()->Port().DevicePath(), port.devicePath);
     QCOMPARE(frame->PhoneLink()->SimEntries().size(), size_t(1));
     QCOMPARE(frame->PhoneLink()->SimEntries()[0]->name, std::string("Anna"));
+
+    // The cable is pulled: said when it happens, and the phone commands go inert.
+    modem.pty.Hangup();
+    QTRY_VERIFY_WITH_TIMEOUT(frame->StatusText().contains(QStringLiteral("was lost")), 10000);
+    QVERIFY(!app.DeviceFound());
+    QVERIFY(frame->Action(ui::ID_CONNECT_PHONE)->isEnabled());
     app.ExitInstance();
 }
 
