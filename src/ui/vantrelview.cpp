@@ -17,6 +17,8 @@ CVantrelView::CVantrelView(QWidget* parent)
 }
 
 void CVantrelView::OnInitialUpdate() {
-    SetBackColor(Qt::white);
+    // White as the template's splash page; a dark desktop theme gets its own base colour, so the
+    // start page does not glare between dark bars.
+    SetBackColor(IsDarkPalette(palette()) ? palette().color(QPalette::Base) : QColor(Qt::white));
     FitParentFrame();
 }

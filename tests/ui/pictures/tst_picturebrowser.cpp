@@ -344,11 +344,11 @@ void PictureBrowserTest::leavingTheBrowserCancelsTheUpload() {
     QPointer<CImageRight> pane = right();
     m_frame->OnCommand(ui::ID_UPLOAD_PICTURE);
     QVERIFY(pane->Uploading());
-    const QString statusDuring = m_frame->StatusText();
 
     m_frame->SwitchView(ui::VIEW_MELODIES);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(pane.isNull());
+    const QString statusDuring = m_frame->StatusText();
     // Whatever the stack was doing, nothing reaches the deleted pane or the user afterwards.
     QTest::qWait(300);
     QVERIFY(m_messages->messages.isEmpty());
