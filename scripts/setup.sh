@@ -12,6 +12,8 @@ packages=(
   xvfb xauth imagemagick fonts-dejavu-core
   openobex-apps python3 python3-dbusmock dbus
   desktop-file-utils
+  openbox    # the window manager the X-server window tests run under
+  x11-utils  # xprop: those tests wait until the window manager has the display
 )
 
 missing=()

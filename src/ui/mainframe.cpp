@@ -390,6 +390,8 @@ void CMainFrame::placeView(CView* view) {
         const QSize chrome = size() - centralWidget()->size();
         resize(size().boundedTo(chrome + m_pendingFit));
     }
+    // Only the very first view may size the frame.
+    m_sizedByUser = true;
     m_pendingFit = QSize();
 }
 
