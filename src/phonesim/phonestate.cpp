@@ -14,6 +14,28 @@ int PhonebookStorage::FirstFree() const {
     return expected <= size ? expected : 0;
 }
 
+int MessageStorage::FirstFree() const {
+    int expected = 1;
+    for (const auto& [position, message] : messages) {
+        if (position > expected)
+            break;
+        expected = position + 1;
+    }
+    return expected <= size ? expected : 0;
+}
+
+MessageStorage* PhoneState::Messages(const std::string& name) {
+    if (strcasecmp(name.c_str(), "SM") == 0)
+        return &smsSim;
+    if (strcasecmp(name.c_str(), "ME") == 0)
+        return &smsMemory;
+    return nullptr;
+}
+
+const MessageStorage* PhoneState::Messages(const std::string& name) const {
+    return const_cast<PhoneState*>(this)->Messages(name);
+}
+
 bool IsValidMelodyText(const std::string& text) {
     if (text.size() > static_cast<size_t>(kMelodyTextLimit))
         return false;

@@ -8,6 +8,10 @@
 #include "ui/strings.h"
 #include "ui/winapp.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
+
 namespace {
 
 // Copied during static initialisation; the source is constexpr, so the copy never sees it unset.
@@ -68,6 +72,8 @@ void CImageRight::OnUpload() {
     m_failure.clear();
     m_chunks.reset();
     m_busy = true;
+    // A phone that trickles its answers must not hold the pane busy for days.
+    SetSessionLimit(PushSessionLimitMs(std::min<int64_t>(QFileInfo(m_uploadPath).size(), upload::kMaxUploadBytes)));
     const tOBEX_ERRORS rc = Open(channel, address, &m_openHeaders, upload::kChunkSize);
     if (rc != OBEX_SUCCESS) {
         m_busy = false;

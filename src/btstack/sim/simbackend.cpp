@@ -204,6 +204,9 @@ std::shared_ptr<phonesim::Phone> SimBackend::phoneFor(const SimDevice& device) {
         phone = phonesim::Phone::Create(state);
         phone->SetStateFile(path);
     }
+    // The program never sends AT+CMEE=1 itself; the demo phone starts as if it had, so the
+    // user reads the phone's reason instead of a bare ERROR.
+    phone->SetSessionInit("AT+CMEE=1");
     m_phones[device.entry.address] = phone;
     return phone;
 }
