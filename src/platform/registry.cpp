@@ -1,4 +1,5 @@
 #include "registry.h"
+#include "reglinelimit.h"
 
 #include <algorithm>
 #include <cctype>
@@ -132,6 +133,11 @@ HKEY const HKEY_CURRENT_USER = &g_currentUser;
 
 RegParseResult ParseRegistryText(std::string_view text) {
     RegParseResult result;
+    if (auto tooLong = platform::RegistryLineTooLong(text)) {
+        result.ok = false;
+        result.error = *tooLong;
+        return result;
+    }
     RegFileKey* current = nullptr;
     size_t lineNo = 0;
     size_t start = 0;
