@@ -107,6 +107,9 @@ bool CMainFrame::OnCreate(QString* why) {
     buildStatusBar();
     RefreshPrompts();
     setToolTips();
+    // Smaller than this, neither the toolbar nor a line of a form would be usable; down to it
+    // the client area scrolls.
+    setMinimumSize(m_toolBar->sizeHint().width(), m_toolBar->sizeHint().height() * 4);
     m_sizedByUser = ui::RestoreFrameGeometry(*this);
     UpdateCommandUI();
     return true;

@@ -52,7 +52,8 @@ void CPhonebookRight::OnInitialUpdate() {
     QHeaderView* header = horizontalHeader();
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
-    header->setStretchLastSection(false);
+    // The columns keep their template widths; a wider window gives the rest to "Number".
+    header->setStretchLastSection(true);
     for (int c = 0; c < columnCount(); ++c) {
         auto* item = new QTableWidgetItem(QString::fromLatin1(kColumns[c].heading));
         item->setTextAlignment(kColumns[c].alignment);
