@@ -5,7 +5,6 @@
 #include "bluetooth/phoneidentity.h"
 #include "bluetooth/phoneinfodlg.h"
 #include "btstack/backend.h"
-#include "btstack/sim/simbackend.h"
 #include "phonelink/phonelink.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
@@ -341,7 +340,8 @@ void CVantrelApp::OnSppStateChange(const BdAddr& address, const DevClass&, const
         SetStatusText(connectstatus::Connected(address, comPort));
         // The demo phone says when it runs without its state file (unreadable, or held by
         // another program): on the status line and in a message that does not block.
-        if (const std::string notice = btstack::TakeSimStateFileNotice(); !notice.empty()) {
+        const auto backend = btstack::CurrentBackend();
+        if (const std::string notice = backend ? backend->TakeNotice() : std::string(); !notice.empty()) {
             SetStatusText(notice);
             if (QCoreApplication* app = QCoreApplication::instance())
                 QMetaObject::invokeMethod(

@@ -79,6 +79,10 @@ public:
 
     // A byte stream to the OBEX server on the device's RFCOMM channel.
     virtual std::unique_ptr<obex::Transport> OpenObex(const BdAddr& address, uint8_t channel, std::string* error) = 0;
+
+    // Something the user must be told once the connection is up (the demo phone running without
+    // its state file, and why), taken once; empty when there is nothing to say.
+    virtual std::string TakeNotice() { return {}; }
 };
 
 // Writes Devices() into the registry as live values (key = "00:80:37:1a:2b:3c", Name, DevClass).

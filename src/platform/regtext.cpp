@@ -1,4 +1,5 @@
 #include "platform/registry.h"
+#include "platform/reglinelimit.h"
 
 // The registry file's text format: a subset of .reg files.
 #include <cstdio>
@@ -75,6 +76,11 @@ std::string quote(std::string_view s) {
 
 RegParseResult ParseRegistryText(std::string_view text) {
     RegParseResult result;
+    if (auto tooLong = platform::RegistryLineTooLong(text)) {
+        result.ok = false;
+        result.error = *tooLong;
+        return result;
+    }
     RegFileKey* current = nullptr;
     size_t lineNo = 0;
     size_t start = 0;

@@ -34,6 +34,8 @@ void CVantrelView::addConnectButton() {
 }
 
 void CVantrelView::OnInitialUpdate() {
-    SetBackColor(Qt::white);
+    // White as the template's splash page; a dark desktop theme gets its own base colour, so the
+    // start page does not glare between dark bars.
+    SetBackColor(IsDarkPalette(palette()) ? palette().color(QPalette::Base) : QColor(Qt::white));
     FitParentFrame();
 }

@@ -318,9 +318,4 @@ std::string SimBackend::TakeStateFileNotice() {
     return notice;
 }
 
-std::string TakeSimStateFileNotice() {
-    auto sim = std::dynamic_pointer_cast<SimBackend>(CurrentBackend());
-    return sim ? sim->TakeStateFileNotice() : std::string();
-}
-
 } // namespace btstack

@@ -73,6 +73,7 @@ public:
     // Why the last demo phone opened runs without its state file (unreadable, or held by another
     // program), once; empty when all is well.
     std::string TakeStateFileNotice();
+    std::string TakeNotice() override { return TakeStateFileNotice(); }
     std::string ReceivedDir() const;
 
 private:
@@ -95,8 +96,5 @@ private:
     std::vector<std::unique_ptr<obex::PushServer>> m_pushServers;
     int m_reapedPutRequests = 0;
 };
-
-// The current backend's state-file notice when it is the demo backend; empty otherwise.
-std::string TakeSimStateFileNotice();
 
 } // namespace btstack

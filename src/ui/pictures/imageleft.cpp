@@ -4,6 +4,7 @@
 #include "ui/pictures/picturefolder.h"
 #include "ui/pictures/picturepane.h"
 #include "ui/resources.h"
+#include "ui/waitcursor.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -20,10 +21,6 @@ bool isModelName(const QString& path) {
     return false;
 }
 
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -115,6 +112,6 @@ void CImageLeft::onSelChanged(QTreeWidgetItem* item) {
 void CImageLeft::OnUpload() {
     if (!m_pRightPane)
         return;
-    WaitCursor wait;
+    ui::WaitCursor wait;
     m_pRightPane->OnUpload();
 }

@@ -56,6 +56,7 @@ private slots:
 
     void treeListsEachModelFolderSorted();
     void selectionPreviewsOnceAndModelItemsChangeNothing();
+    void largePictureScaledDownToFitSmallOneNeverUp();
     void missingFolderSettingLeavesModelsEmptyAndSaysWhere();
     void uploadArrivesByteIdentical_data();
     void uploadArrivesByteIdentical();
@@ -211,6 +212,7 @@ void PictureBrowserTest::selectionPreviewsOnceAndModelItemsChangeNothing() {
     select(text);
     QVERIFY(!pane->HasPreview());
     QVERIFY(m_messages->messages.isEmpty());
+    QCOMPARE(pane->PreviewProblem(), QStringLiteral("The file is not a picture (GIF, JPEG, BMP or PNG)."));
 
     // The loader's message comes once per selection, however often the pane is painted.
     select(gone);
@@ -219,6 +221,21 @@ void PictureBrowserTest::selectionPreviewsOnceAndModelItemsChangeNothing() {
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages[0].caption, "CPicture Error");
     QVERIFY(m_messages->messages[0].text.contains(gone));
+}
+
+void PictureBrowserTest::largePictureScaledDownToFitSmallOneNeverUp() {
+    const QString large = WriteFile(m_pictures + "/T39", "large.png", EncodePicture(3000, 2000, "PNG", Qt::red));
+    const QString small = WriteFile(m_pictures + "/T39", "small.png", EncodePicture(30, 20, "PNG", Qt::red));
+    QVERIFY(showBrowser());
+    select(large);
+    CImageRight* pane = right();
+    QVERIFY(pane->HasPreview());
+    const QRect shown = pane->PreviewRect();
+    QVERIFY(pane->rect().contains(shown));
+    QVERIFY(qAbs(shown.width() * 2000 / 3000 - shown.height()) <= 1); // the aspect ratio kept
+    QVERIFY(shown.width() < 3000);
+    select(small);
+    QCOMPARE(pane->PreviewRect().size(), QSize(30, 20));
 }
 
 void PictureBrowserTest::missingFolderSettingLeavesModelsEmptyAndSaysWhere() {
@@ -344,11 +361,11 @@ void PictureBrowserTest::leavingTheBrowserCancelsTheUpload() {
     QPointer<CImageRight> pane = right();
     m_frame->OnCommand(ui::ID_UPLOAD_PICTURE);
     QVERIFY(pane->Uploading());
-    const QString statusDuring = m_frame->StatusText();
 
     m_frame->SwitchView(ui::VIEW_MELODIES);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(pane.isNull());
+    const QString statusDuring = m_frame->StatusText();
     // Whatever the stack was doing, nothing reaches the deleted pane or the user afterwards.
     QTest::qWait(300);
     QVERIFY(m_messages->messages.isEmpty());
