@@ -7,6 +7,9 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
   libbluetooth-dev
+  libphonenumber-dev   # contacts: the same number in national and international form
+  nlohmann-json3-dev   # the phone backup file (JSON)
+  libudev-dev  # the phones and modems on USB serial ports, and their plug/unplug events
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick fonts-dejavu-core
