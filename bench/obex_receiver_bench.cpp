@@ -66,7 +66,9 @@ uint8_t ReadResponse(int fd) {
     return head[0];
 }
 
-std::vector<uint8_t> Connect() { return {0x80, 0x00, 0x07, 0x10, 0x00, 0x20, 0x00}; }
+std::vector<uint8_t> Connect() {
+    return {0x80, 0x00, 0x07, 0x10, 0x00, 0x20, 0x00};
+}
 
 std::vector<uint8_t> Put(bool final, const std::u16string& name, size_t bodyBytes) {
     obex::Packet p;
@@ -108,14 +110,16 @@ int main() {
             std::fprintf(stderr, "session %d: %s\n", i, error.c_str());
             return 1;
         }
-        bool ok = WriteAll(sv[0], Connect()) && ReadResponse(sv[0]) == 0xA0 && WriteAll(sv[0], put) &&
-                  ReadResponse(sv[0]) == 0xA0 && WriteAll(sv[0], bye) && ReadResponse(sv[0]) == 0xA0;
+        bool ok = WriteAll(sv[0], Connect()) && ReadResponse(sv[0]) == 0xA0 &&
+                  WriteAll(sv[0], put) && ReadResponse(sv[0]) == 0xA0 && WriteAll(sv[0], bye) &&
+                  ReadResponse(sv[0]) == 0xA0;
         if (!ok && failures == 0)
             std::fprintf(stderr, "first failure at session %d\n", i);
         failures += !ok;
         close(sv[0]);
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("sequential: %d sessions, %d failed, %.0f sessions/s, threads held at the end %zu, "
                 "peak RSS %ld kB\n",
                 kSessions, failures, kSessions / seconds, server.ThreadsHeld(), StatusKb("VmHWM:"));
@@ -145,14 +149,17 @@ int main() {
     for (int fd : clients)
         senders.emplace_back([fd] {
             for (size_t sent = 0; sent < kObjectBytes; sent += kChunk)
-                if (!WriteAll(fd, Put(false, sent == 0 ? u"big.bin" : u"", kChunk)) || ReadResponse(fd) != 0x90)
+                if (!WriteAll(fd, Put(false, sent == 0 ? u"big.bin" : u"", kChunk)) ||
+                    ReadResponse(fd) != 0x90)
                     return;
         });
     for (auto& t : senders)
         t.join();
-    std::printf("parallel: %d clients, %d served, %d refused (Service Unavailable), %zu MB each unfinished, "
+    std::printf("parallel: %d clients, %d served, %d refused (Service Unavailable), %zu MB each "
+                "unfinished, "
                 "RSS %ld kB, peak RSS %ld kB\n",
-                kClients, served, refused, kObjectBytes >> 20, StatusKb("VmRSS:"), StatusKb("VmHWM:"));
+                kClients, served, refused, kObjectBytes >> 20, StatusKb("VmRSS:"),
+                StatusKb("VmHWM:"));
     std::this_thread::sleep_for(std::chrono::milliseconds(options.idleTimeoutMs + 1000));
     std::printf("after the idle time-out: %d sessions ended in all\n", server.SessionsEnded());
     for (int fd : clients)

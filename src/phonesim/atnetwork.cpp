@@ -62,7 +62,9 @@ struct NetworkHandlers {
         int rssi = State(at).functionality == 1 ? State(at).network.signal : 99;
         return Lines({"+CSQ: " + std::to_string(rssi) + ",99"});
     }
-    static R CsqTest(AtInterpreter&, std::string_view) { return Lines({"+CSQ: (0-31,99),(0-7,99)"}); }
+    static R CsqTest(AtInterpreter&, std::string_view) {
+        return Lines({"+CSQ: (0-31,99),(0-7,99)"});
+    }
 
     static R CbcExec(AtInterpreter& at, std::string_view) {
         return Lines({"+CBC: 0," + std::to_string(State(at).network.battery)});
@@ -100,11 +102,12 @@ struct NetworkHandlers {
         int stat = Registration(at);
         if (stat != 1 && stat != 5)
             return Lines({"+COPS: 0"});
-        return Lines({"+COPS: 0," + std::to_string(at.m_copsFormat) + ",\"" + OperatorIn(at.m_copsFormat) + "\""});
+        return Lines({"+COPS: 0," + std::to_string(at.m_copsFormat) + ",\"" +
+                      OperatorIn(at.m_copsFormat) + "\""});
     }
     static R CopsTest(AtInterpreter&, std::string_view) {
-        return Lines({std::string("+COPS: (2,\"") + kOperatorLong + "\",\"" + kOperatorShort + "\",\"" +
-                      kOperatorNumeric + "\"),,(0-4),(0-2)"});
+        return Lines({std::string("+COPS: (2,\"") + kOperatorLong + "\",\"" + kOperatorShort +
+                      "\",\"" + kOperatorNumeric + "\"),,(0-4),(0-2)"});
     }
     static R CopsSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -131,8 +134,9 @@ struct NetworkHandlers {
         std::tm tm{};
         gmtime_r(&t, &tm);
         char text[40];
-        std::snprintf(text, sizeof text, "+CCLK: \"%02d/%02d/%02d,%02d:%02d:%02d+00\"", tm.tm_year % 100,
-                      tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+        std::snprintf(text, sizeof text, "+CCLK: \"%02d/%02d/%02d,%02d:%02d:%02d+00\"",
+                      tm.tm_year % 100, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                      tm.tm_sec);
         return Lines({text});
     }
     static R CclkSet(AtInterpreter& at, std::string_view args) {
@@ -142,10 +146,10 @@ struct NetworkHandlers {
             return R::Error();
         int yy, mo, dd, hh, mi, ss, zone = 0;
         char sign = '+';
-        int fields = std::sscanf(text.c_str(), "%2d/%2d/%2d,%2d:%2d:%2d%c%2d", &yy, &mo, &dd, &hh, &mi, &ss,
-                                 &sign, &zone);
-        if ((fields != 6 && fields != 8) || (fields == 8 && sign != '+' && sign != '-') || mo < 1 || mo > 12 ||
-            dd < 1 || dd > 31 || hh > 23 || mi > 59 || ss > 59 || yy < 0 || zone > 96)
+        int fields = std::sscanf(text.c_str(), "%2d/%2d/%2d,%2d:%2d:%2d%c%2d", &yy, &mo, &dd, &hh,
+                                 &mi, &ss, &sign, &zone);
+        if ((fields != 6 && fields != 8) || (fields == 8 && sign != '+' && sign != '-') || mo < 1 ||
+            mo > 12 || dd < 1 || dd > 31 || hh > 23 || mi > 59 || ss > 59 || yy < 0 || zone > 96)
             return R::Cme(cme::kIncorrectParameters);
         std::tm tm{};
         tm.tm_year = 100 + yy;
@@ -178,7 +182,8 @@ struct NetworkHandlers {
             return R::Cms(cms::kInvalidTextParameter);
         bool international = !number.empty() && number[0] == '+';
         std::string digits = international ? number.substr(1) : number;
-        if (digits.empty() || digits.size() > 20 || digits.find_first_not_of("0123456789") != std::string::npos)
+        if (digits.empty() || digits.size() > 20 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
             return R::Cms(cms::kInvalidTextParameter);
         if (type < 0)
             type = international ? 145 : 129;
@@ -212,14 +217,16 @@ struct NetworkHandlers {
         return R::Ok();
     }
     static R CgregRead(AtInterpreter& at, std::string_view) {
-        std::string line = "+CGREG: " + std::to_string(at.m_cgregMode) + "," + std::to_string(Registration(at));
+        std::string line =
+            "+CGREG: " + std::to_string(at.m_cgregMode) + "," + std::to_string(Registration(at));
         if (at.m_cgregMode == 2 && (Registration(at) == 1 || Registration(at) == 5))
             line += std::string(",\"") + kLac + "\",\"" + kCellId + "\"";
         return Lines({line});
     }
     static R CgregTest(AtInterpreter&, std::string_view) { return Lines({"+CGREG: (0-2)"}); }
     static R CgattRead(AtInterpreter& at, std::string_view) {
-        return Lines({std::string("+CGATT: ") + (Registration(at) == 1 || Registration(at) == 5 ? "1" : "0")});
+        return Lines({std::string("+CGATT: ") +
+                      (Registration(at) == 1 || Registration(at) == 5 ? "1" : "0")});
     }
     static R CgattSet(AtInterpreter&, std::string_view args) {
         return args == "0" || args == "1" ? R::Ok() : R::Error();
@@ -236,13 +243,19 @@ struct NetworkHandlers {
         *field = v;
         return R::Ok();
     }
-    static R ClipSet(AtInterpreter& at, std::string_view args) { return SwitchSet(at, args, &at.m_clip); }
+    static R ClipSet(AtInterpreter& at, std::string_view args) {
+        return SwitchSet(at, args, &at.m_clip);
+    }
     static R ClipRead(AtInterpreter& at, std::string_view) {
         return Lines({"+CLIP: " + std::to_string(at.m_clip) + ",1"});
     }
     static R ClipTest(AtInterpreter&, std::string_view) { return Lines({"+CLIP: (0,1)"}); }
-    static R CrcSet(AtInterpreter& at, std::string_view args) { return SwitchSet(at, args, &at.m_crc); }
-    static R CrcRead(AtInterpreter& at, std::string_view) { return Lines({"+CRC: " + std::to_string(at.m_crc)}); }
+    static R CrcSet(AtInterpreter& at, std::string_view args) {
+        return SwitchSet(at, args, &at.m_crc);
+    }
+    static R CrcRead(AtInterpreter& at, std::string_view) {
+        return Lines({"+CRC: " + std::to_string(at.m_crc)});
+    }
     static R CrcTest(AtInterpreter&, std::string_view) { return Lines({"+CRC: (0,1)"}); }
     static R CusdSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -271,7 +284,9 @@ struct NetworkHandlers {
     static R TestOk(AtInterpreter&, std::string_view) { return R::Ok(); }
 };
 
-std::string CregUnsolicited(const AtInterpreter& at) { return NetworkHandlers::CregLine(at, false); }
+std::string CregUnsolicited(const AtInterpreter& at) {
+    return NetworkHandlers::CregLine(at, false);
+}
 
 const std::vector<CommandRow>& NetworkCommands() {
     using H = NetworkHandlers;

@@ -29,7 +29,9 @@ bool StatusFromText(const std::string& text, int* status) {
     return false;
 }
 
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+std::string Quote(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
 // A message text as the selected character set shows it: UCS2 as hex of UTF-16, the others
 // through ISO 8859-1 (characters without a place there become '?').
@@ -80,9 +82,11 @@ std::string TimestampText(const std::vector<uint8_t>& ts) {
     };
     int zoneByte = (ts[6] & 0x07) * 10 + (ts[6] >> 4);
     bool negative = ts[6] & 0x08;
-    std::string zone = std::string(negative ? "-" : "+") + static_cast<char>('0' + zoneByte / 10 % 10) +
+    std::string zone = std::string(negative ? "-" : "+") +
+                       static_cast<char>('0' + zoneByte / 10 % 10) +
                        static_cast<char>('0' + zoneByte % 10);
-    return field(0) + "/" + field(1) + "/" + field(2) + "," + field(3) + ":" + field(4) + ":" + field(5) + zone;
+    return field(0) + "/" + field(1) + "/" + field(2) + "," + field(3) + ":" + field(4) + ":" +
+           field(5) + zone;
 }
 
 std::string Number(const std::string& digits, int typeOfAddress) {
@@ -116,15 +120,17 @@ struct SmsHandlers {
     }
     static std::string Counts(AtInterpreter& at, int which, bool named) {
         const MessageStorage& m = Storage(at, which);
-        return (named ? Quote(State(at).smsStorages[which]) + "," : "") + std::to_string(m.messages.size()) + "," +
-               std::to_string(m.size);
+        return (named ? Quote(State(at).smsStorages[which]) + "," : "") +
+               std::to_string(m.messages.size()) + "," + std::to_string(m.size);
     }
     static R CpmsRead(AtInterpreter& at, std::string_view) {
-        return Lines({"+CPMS: " + Counts(at, 0, true) + "," + Counts(at, 1, true) + "," + Counts(at, 2, true)});
+        return Lines({"+CPMS: " + Counts(at, 0, true) + "," + Counts(at, 1, true) + "," +
+                      Counts(at, 2, true)});
     }
     static R CpmsSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
-        std::string names[3] = {State(at).smsStorages[0], State(at).smsStorages[1], State(at).smsStorages[2]};
+        std::string names[3] = {State(at).smsStorages[0], State(at).smsStorages[1],
+                                State(at).smsStorages[2]};
         int given = 0;
         for (; given < 3; ++given) {
             if (given > 0 && !r.Comma())
@@ -140,7 +146,8 @@ struct SmsHandlers {
             return R::Error();
         for (int i = 0; i < 3; ++i)
             State(at).smsStorages[i] = names[i];
-        R result = Lines({"+CPMS: " + Counts(at, 0, false) + "," + Counts(at, 1, false) + "," + Counts(at, 2, false)});
+        R result = Lines({"+CPMS: " + Counts(at, 0, false) + "," + Counts(at, 1, false) + "," +
+                          Counts(at, 2, false)});
         result.changedState = true;
         return result;
     }
@@ -177,8 +184,9 @@ struct SmsHandlers {
         return R::Ok();
     }
     static R CsmpRead(AtInterpreter& at, std::string_view) {
-        return Lines({"+CSMP: " + std::to_string(at.m_csmp[0]) + "," + std::to_string(at.m_csmp[1]) + "," +
-                      std::to_string(at.m_csmp[2]) + "," + std::to_string(at.m_csmp[3])});
+        return Lines({"+CSMP: " + std::to_string(at.m_csmp[0]) + "," +
+                      std::to_string(at.m_csmp[1]) + "," + std::to_string(at.m_csmp[2]) + "," +
+                      std::to_string(at.m_csmp[3])});
     }
 
     static R CnmiSet(AtInterpreter& at, std::string_view args) {
@@ -205,16 +213,20 @@ struct SmsHandlers {
             line += (i ? "," : "") + std::to_string(at.m_cnmi[i]);
         return Lines({line});
     }
-    static R CnmiTest(AtInterpreter&, std::string_view) { return Lines({"+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)"}); }
+    static R CnmiTest(AtInterpreter&, std::string_view) {
+        return Lines({"+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)"});
+    }
 
     // ---- reading
     // The header line and the text line of one message, PDU or text mode.
     static void Show(AtInterpreter& at, const char* prefix, int index, const StoredMessage& m,
                      std::vector<std::string>* lines) {
         const int status = static_cast<int>(m.status);
-        const std::string head = std::string(prefix) + (index > 0 ? std::to_string(index) + "," : "");
+        const std::string head =
+            std::string(prefix) + (index > 0 ? std::to_string(index) + "," : "");
         if (!at.m_textMode) {
-            lines->push_back(head + std::to_string(status) + ",," + std::to_string(TpduLength(m.pduHex)));
+            lines->push_back(head + std::to_string(status) + ",," +
+                             std::to_string(TpduLength(m.pduHex)));
             lines->push_back(m.pduHex);
             return;
         }
@@ -380,8 +392,8 @@ struct SmsHandlers {
         ArgReader r(args);
         if (!at.m_textMode) {
             int length = 0, status = 2;
-            if (!r.Int(&length) || (r.Comma() && !r.Int(&status)) || !r.AtEnd() || length < 7 || length > 164 ||
-                status > 3)
+            if (!r.Int(&length) || (r.Comma() && !r.Int(&status)) || !r.AtEnd() || length < 7 ||
+                length > 164 || status > 3)
                 return R::Cms(cms::kInvalidPduParameter);
             at.m_announcedLength = length;
             return Prompt(at, AtInterpreter::Mode::PduInput, true, status);
@@ -400,7 +412,8 @@ struct SmsHandlers {
     }
 
     // Sends a decoded SUBMIT: into the sent list, a status report when it asked for one.
-    static int Send(AtInterpreter& at, SentSms sms, bool wantsReport, std::vector<PhoneEvent>* events) {
+    static int Send(AtInterpreter& at, SentSms sms, bool wantsReport,
+                    std::vector<PhoneEvent>* events) {
         PhoneState& s = State(at);
         sms.messageReference = s.nextMessageReference;
         s.nextMessageReference = (s.nextMessageReference + 1) % 256;
@@ -503,8 +516,8 @@ struct SmsHandlers {
             sms.destination = at.m_textDestination;
             sms.typeOfAddress = at.m_textTypeOfAddress;
             wantsReport = at.m_csmp[0] & 0x20;
-            pduHex = EncodeSubmit("", Number(sms.destination, sms.typeOfAddress), sms.typeOfAddress, at.m_csmp[0],
-                                  at.m_csmp[2], at.m_csmp[1], sms.text);
+            pduHex = EncodeSubmit("", Number(sms.destination, sms.typeOfAddress), sms.typeOfAddress,
+                                  at.m_csmp[0], at.m_csmp[2], at.m_csmp[1], sms.text);
             if (pduHex.empty() && at.m_storeInput && !sms.destination.empty())
                 return R::Cms(cms::kInvalidTextParameter); // too long for one message
             if (!at.m_storeInput)
@@ -532,28 +545,28 @@ struct SmsHandlers {
     static R TestOk(AtInterpreter&, std::string_view) { return R::Ok(); }
 
     static std::string Unsolicited(const AtInterpreter& at, const PhoneEvent& e) {
-    AtInterpreter& self = const_cast<AtInterpreter&>(at);
-    if (e.kind == PhoneEvent::Kind::NewMessage) {
-        if (at.m_cnmi[1] == 1)
-            return "+CMTI: " + Quote(e.storage) + "," + std::to_string(e.index);
-        if (at.m_cnmi[1] >= 2) {
-            if (!at.m_textMode)
-                return "+CMT: ," + std::to_string(TpduLength(e.pduHex)) + "\r\n" + e.pduHex;
-            DeliverPdu d;
-            DecodeDeliverPdu(e.pduHex, -1, &d, nullptr);
-            Charset cs = State(self).charset;
-            return "+CMT: " + Quote(TextToLine(Number(d.originator, d.typeOfAddress), cs)) + ",," +
-                   Quote(TimestampText(d.timestamp)) + "\r\n" + TextToLine(d.text, cs);
+        if (e.kind == PhoneEvent::Kind::NewMessage) {
+            if (at.m_cnmi[1] == 1)
+                return "+CMTI: " + Quote(e.storage) + "," + std::to_string(e.index);
+            if (at.m_cnmi[1] >= 2) {
+                if (!at.m_textMode)
+                    return "+CMT: ," + std::to_string(TpduLength(e.pduHex)) + "\r\n" + e.pduHex;
+                DeliverPdu d;
+                DecodeDeliverPdu(e.pduHex, -1, &d, nullptr);
+                Charset cs = at.m_state.charset;
+                return "+CMT: " + Quote(TextToLine(Number(d.originator, d.typeOfAddress), cs)) +
+                       ",," + Quote(TimestampText(d.timestamp)) + "\r\n" + TextToLine(d.text, cs);
+            }
+            return {};
         }
+        if (e.kind == PhoneEvent::Kind::StatusReport && at.m_cnmi[3] >= 1)
+            return "+CDS: " + std::to_string(TpduLength(e.pduHex)) + "\r\n" + e.pduHex;
         return {};
     }
-    if (e.kind == PhoneEvent::Kind::StatusReport && at.m_cnmi[3] >= 1)
-        return "+CDS: " + std::to_string(TpduLength(e.pduHex)) + "\r\n" + e.pduHex;
-    return {};
-}
 };
 
-CommandResult FinishMessageInput(AtInterpreter& at, bool pduMode, const std::string& input, bool overflow) {
+CommandResult FinishMessageInput(AtInterpreter& at, bool pduMode, const std::string& input,
+                                 bool overflow) {
     return SmsHandlers::Finish(at, pduMode, input, overflow);
 }
 

@@ -26,7 +26,8 @@ const char kHelp[] =
 
 bool ValidNumber(const std::string& n) {
     size_t start = !n.empty() && n[0] == '+' ? 1 : 0;
-    return n.size() > start && n.size() - start <= 20 && n.find_first_not_of("0123456789", start) == std::string::npos;
+    return n.size() > start && n.size() - start <= 20 &&
+           n.find_first_not_of("0123456789", start) == std::string::npos;
 }
 
 bool ToInt(const std::string& s, int low, int high, int* value) {
@@ -67,7 +68,8 @@ bool WriteLine(int fd, const std::string& line) {
 
 } // namespace
 
-std::string ControlCommands::Deliver(const std::string& from, const std::string& order, const std::string& text) {
+std::string ControlCommands::Deliver(const std::string& from, const std::string& order,
+                                     const std::string& text) {
     if (!ValidNumber(from))
         return "ERROR the sender must be a number of up to 20 digits, '+' first if international";
     DeliverSpec spec;
@@ -86,14 +88,16 @@ std::string ControlCommands::Deliver(const std::string& from, const std::string&
         for (size_t k = 1; k <= parts.size(); ++k)
             sequence.push_back(static_cast<int>(k));
     } else if (!ParseOrder(order, static_cast<int>(parts.size()), &sequence)) {
-        return "ERROR the order must name parts 1 to " + std::to_string(parts.size()) + ", each once";
+        return "ERROR the order must name parts 1 to " + std::to_string(parts.size()) +
+               ", each once";
     }
     std::string positions;
     for (int k : sequence) {
         std::string error;
         int index = 0;
         if (!m_phone->DeliverPdu(parts[static_cast<size_t>(k - 1)], &error, &index))
-            return "ERROR " + error + (positions.empty() ? "" : " (parts stored at " + positions + ")");
+            return "ERROR " + error +
+                   (positions.empty() ? "" : " (parts stored at " + positions + ")");
         positions += (positions.empty() ? "" : ",") + std::to_string(index);
     }
     return "OK stored " + m_phone->Snapshot().smsStorages[2] + " " + positions;
@@ -146,7 +150,8 @@ std::string ControlCommands::Run(std::string_view rawLine) {
         std::string stat, signal, battery;
         in >> stat >> signal >> battery;
         NetworkStatus status = m_phone->Snapshot().network;
-        if (!ToInt(stat, 0, 5, &status.registration) || (!signal.empty() && !ToInt(signal, 0, 99, &status.signal)) ||
+        if (!ToInt(stat, 0, 5, &status.registration) ||
+            (!signal.empty() && !ToInt(signal, 0, 99, &status.signal)) ||
             (!signal.empty() && status.signal > 31 && status.signal != 99) ||
             (!battery.empty() && !ToInt(battery, 0, 100, &status.battery)) || !rest().empty())
             return "ERROR usage: network STAT(0-5) [SIGNAL(0-31,99) [BATTERY(0-100)]]";
@@ -158,7 +163,9 @@ std::string ControlCommands::Run(std::string_view rawLine) {
     return "ERROR unknown command \"" + command + "\" (try help)";
 }
 
-ControlServer::~ControlServer() { Stop(); }
+ControlServer::~ControlServer() {
+    Stop();
+}
 
 bool ControlServer::Start(const std::string& socketPath, std::string* error) {
     sockaddr_un addr{};
@@ -174,8 +181,8 @@ bool ControlServer::Start(const std::string& socketPath, std::string* error) {
     struct stat st;
     if (lstat(socketPath.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
         unlink(socketPath.c_str());
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 4) != 0 ||
-        pipe2(wake, O_CLOEXEC) != 0) {
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        listen(fd, 4) != 0 || pipe2(wake, O_CLOEXEC) != 0) {
         *error = "cannot listen on " + socketPath + ": " + std::strerror(errno);
         if (fd >= 0)
             close(fd);
@@ -240,7 +247,8 @@ void ControlServer::Stop() {
     m_path.clear();
 }
 
-bool SendControlCommand(const std::string& socketPath, const std::string& command, std::string* reply) {
+bool SendControlCommand(const std::string& socketPath, const std::string& command,
+                        std::string* reply) {
     sockaddr_un addr{};
     if (socketPath.size() >= sizeof addr.sun_path) {
         *reply = "control socket path too long";

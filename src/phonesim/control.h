@@ -61,6 +61,7 @@ private:
 };
 
 // Sends one command to a running phone's control socket; the reply line, or an error.
-bool SendControlCommand(const std::string& socketPath, const std::string& command, std::string* reply);
+bool SendControlCommand(const std::string& socketPath, const std::string& command,
+                        std::string* reply);
 
 } // namespace phonesim

@@ -167,15 +167,16 @@ std::vector<std::string> Split(const std::string& utf8, bool* gsm) {
 
 } // namespace
 
-std::vector<std::string> EncodeDeliverParts(const DeliverSpec& spec, const std::string& utf8, int reference) {
+std::vector<std::string> EncodeDeliverParts(const DeliverSpec& spec, const std::string& utf8,
+                                            int reference) {
     bool gsm = true;
     std::vector<std::string> pieces = Split(utf8, &gsm);
     std::vector<std::string> pdus;
     for (size_t k = 0; k < pieces.size(); ++k) {
         std::vector<uint8_t> header;
         if (pieces.size() > 1)
-            header = {0x00, 0x03, static_cast<uint8_t>(reference), static_cast<uint8_t>(pieces.size()),
-                      static_cast<uint8_t>(k + 1)};
+            header = {0x00, 0x03, static_cast<uint8_t>(reference),
+                      static_cast<uint8_t>(pieces.size()), static_cast<uint8_t>(k + 1)};
         std::string pdu;
         ServiceCentre(spec.serviceCentre, &pdu);
         Hex(header.empty() ? 0x04 : 0x44, &pdu); // DELIVER, no more messages waiting; UDHI
@@ -191,8 +192,9 @@ std::vector<std::string> EncodeDeliverParts(const DeliverSpec& spec, const std::
     return pdus;
 }
 
-std::string EncodeSubmit(const std::string& serviceCentre, const std::string& destination, int typeOfAddress,
-                         int firstOctet, int protocolId, int validity, const std::string& utf8) {
+std::string EncodeSubmit(const std::string& serviceCentre, const std::string& destination,
+                         int typeOfAddress, int firstOctet, int protocolId, int validity,
+                         const std::string& utf8) {
     bool gsm = true;
     std::vector<std::string> pieces = Split(utf8, &gsm);
     std::string pdu;
@@ -214,8 +216,9 @@ std::string EncodeSubmit(const std::string& serviceCentre, const std::string& de
     return pdu;
 }
 
-std::string EncodeStatusReport(const std::string& serviceCentre, int mr, const std::string& recipient,
-                               int typeOfAddress, long long submitTime, long long doneTime, int status) {
+std::string EncodeStatusReport(const std::string& serviceCentre, int mr,
+                               const std::string& recipient, int typeOfAddress,
+                               long long submitTime, long long doneTime, int status) {
     std::string pdu;
     ServiceCentre(serviceCentre, &pdu);
     pdu += "06"; // SMS-STATUS-REPORT

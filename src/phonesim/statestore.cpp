@@ -29,7 +29,8 @@ StateFileLock::~StateFileLock() {
         close(m_fd); // releases the flock; the file stays, an unlocked lock file means nothing
 }
 
-std::unique_ptr<StateFileLock> StateFileLock::Acquire(const std::string& statePath, std::string* holder) {
+std::unique_ptr<StateFileLock> StateFileLock::Acquire(const std::string& statePath,
+                                                      std::string* holder) {
     const std::string path = statePath + ".lock";
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
@@ -47,7 +48,8 @@ std::unique_ptr<StateFileLock> StateFileLock::Acquire(const std::string& statePa
         return nullptr;
     }
     std::string me = "process " + std::to_string(getpid()) + " (" + ProgramName() + ")\n";
-    if (ftruncate(fd, 0) != 0 || pwrite(fd, me.data(), me.size(), 0) != static_cast<ssize_t>(me.size())) {
+    if (ftruncate(fd, 0) != 0 ||
+        pwrite(fd, me.data(), me.size(), 0) != static_cast<ssize_t>(me.size())) {
         // The lock holds all the same; only the holder's name would be missing.
     }
     return std::unique_ptr<StateFileLock>(new StateFileLock(fd));

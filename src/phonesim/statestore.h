@@ -19,7 +19,8 @@ public:
 
     // Null when another process holds it; *holder then says which ("process 1234
     // (harlune-phonesim)"), or why the lock file could not be used.
-    static std::unique_ptr<StateFileLock> Acquire(const std::string& statePath, std::string* holder);
+    static std::unique_ptr<StateFileLock> Acquire(const std::string& statePath,
+                                                  std::string* holder);
 
 private:
     explicit StateFileLock(int fd) : m_fd(fd) {}

@@ -34,7 +34,8 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutSecond
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     char buffer[4096];
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             kill(pid, SIGKILL);
             result.output += "\n[killed after " + std::to_string(timeoutSeconds) + " s]";
@@ -55,7 +56,8 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutSecond
     return result;
 }
 
-PhonesimProcess::PhonesimProcess(const phonesim::PhoneState& initial, std::vector<std::string> extraArgs) {
+PhonesimProcess::PhonesimProcess(const phonesim::PhoneState& initial,
+                                 std::vector<std::string> extraArgs) {
     char dir[] = "/tmp/phonesim-peer-XXXXXX";
     if (!mkdtemp(dir))
         return;

@@ -8,8 +8,8 @@
 namespace peers {
 
 struct ProgramResult {
-    int exitCode = -1;   // 127: the program is not installed
-    std::string output;  // stdout and stderr together
+    int exitCode = -1;  // 127: the program is not installed
+    std::string output; // stdout and stderr together
 };
 
 // Runs argv (looked up on PATH) with stdin from /dev/null; kills it after timeoutSeconds.
@@ -18,7 +18,8 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, int timeoutSecond
 class PhonesimProcess {
 public:
     // Writes the initial state to a fresh folder and starts the phone on it.
-    explicit PhonesimProcess(const phonesim::PhoneState& initial, std::vector<std::string> extraArgs = {});
+    explicit PhonesimProcess(const phonesim::PhoneState& initial,
+                             std::vector<std::string> extraArgs = {});
     ~PhonesimProcess(); // SIGTERM, wait, remove the folder
 
     bool Started() const { return !m_device.empty(); }

@@ -11,7 +11,12 @@ using namespace phonesim;
 
 namespace {
 
-const char kDeliverHi[] = "07919471016700F0" "04" "0791942143F5" "0000" "62208090000000" "02C834";
+const char kDeliverHi[] = "07919471016700F0"
+                          "04"
+                          "0791942143F5"
+                          "0000"
+                          "62208090000000"
+                          "02C834";
 
 struct TwoSessions {
     std::shared_ptr<Phone> phone = Phone::Create(PhoneState::Empty());
@@ -42,7 +47,11 @@ TEST(PhoneEvents, DeliveryRefusesBadPdusAndAFullStorage) {
     TwoSessions t;
     t.phone->Modify([](PhoneState& s) { s.smsSim.size = 1; });
     std::string error;
-    EXPECT_FALSE(t.phone->DeliverPdu("0011000381" "21F3" "0000AA" "02C834", &error));
+    EXPECT_FALSE(t.phone->DeliverPdu("0011000381"
+                                     "21F3"
+                                     "0000AA"
+                                     "02C834",
+                                     &error));
     EXPECT_NE(error.find("not an SMS-DELIVER"), std::string::npos) << error;
     EXPECT_TRUE(t.phone->DeliverPdu(kDeliverHi, &error));
     EXPECT_FALSE(t.phone->DeliverPdu(kDeliverHi, &error));
@@ -53,7 +62,11 @@ TEST(PhoneEvents, DeliveryRefusesBadPdusAndAFullStorage) {
 TEST(PhoneEvents, StatusReportFollowsTheReply) {
     TwoSessions t;
     // First octet 0x31: SUBMIT, relative validity, status report requested.
-    auto out = t.listening->Feed(std::string("AT+CMGS=12\r") + "0031000381" "21F3" "0000AA" "02C834" "\x1A");
+    auto out = t.listening->Feed(std::string("AT+CMGS=12\r") + "0031000381"
+                                                               "21F3"
+                                                               "0000AA"
+                                                               "02C834"
+                                                               "\x1A");
     EXPECT_EQ(out.bytes.substr(0, 36), "\r\n> \r\n+CMGS: 1\r\n\r\nOK\r\n\r\n+CDS: 21\r\n07");
     EXPECT_EQ(t.quiet->TakeUnsolicited(), "");
 }
@@ -74,7 +87,9 @@ struct LongText {
     std::string text;
     size_t parts;
 };
-std::ostream& operator<<(std::ostream& os, const LongText& t) { return os << t.label; }
+std::ostream& operator<<(std::ostream& os, const LongText& t) {
+    return os << t.label;
+}
 class LongTexts : public testing::TestWithParam<LongText> {};
 
 TEST_P(LongTexts, ArriveAsConcatenatedPartsThatJoinBack) {
@@ -119,7 +134,9 @@ const LongText kLongTexts[] = {
     {"surrogate_pair_not_cut", Repeat("\xD0\x96", 66) + "\xF0\x9F\x98\x80" + "zzzz", 2},
 };
 INSTANTIATE_TEST_SUITE_P(Sms, LongTexts, testing::ValuesIn(kLongTexts),
-                         [](const testing::TestParamInfo<LongText>& i) { return std::string(i.param.label); });
+                         [](const testing::TestParamInfo<LongText>& i) {
+                             return std::string(i.param.label);
+                         });
 
 // The control interface, one command and its reply per row, then what the phone holds.
 TEST(ControlCommands, DeliverAndSteerTheNetwork) {
@@ -134,10 +151,12 @@ TEST(ControlCommands, DeliverAndSteerTheNetwork) {
         {"deliver " + std::string("+4912345 ") + longText, "OK stored SM 2,3"},
         {"deliver-parts +4912345 3,1,2 " + threeParts, "OK stored SM 4,5,6"},
         {"deliver-parts +4912345 1,3 " + threeParts, "OK stored SM 7,8"},
-        {"deliver-parts +4912345 1,1,2 " + threeParts, "ERROR the order must name parts 1 to 3, each once"},
+        {"deliver-parts +4912345 1,1,2 " + threeParts,
+         "ERROR the order must name parts 1 to 3, each once"},
         {std::string("deliver-pdu ") + kDeliverHi, "OK stored SM 9"},
         {"deliver-pdu 0011000381", "ERROR not an SMS-DELIVER PDU: not an SMS-DELIVER"},
-        {"deliver 12ab hi", "ERROR the sender must be a number of up to 20 digits, '+' first if international"},
+        {"deliver 12ab hi",
+         "ERROR the sender must be a number of up to 20 digits, '+' first if international"},
         {"deliver +49", "ERROR usage: deliver FROM TEXT"},
         {"network 5 10 40", "OK"},
         {"network 7", "ERROR usage: network STAT(0-5) [SIGNAL(0-31,99) [BATTERY(0-100)]]"},

@@ -33,12 +33,14 @@ TEST_P(LinkAgainstProfile, ReadsWhatThePhoneHoldsOrSaysWhy) {
         size_t namesDiffer = 0;
         for (const auto& e : link.PhoneEntries()) {
             EXPECT_EQ(e->number, state.memory.entries.at(e->position).number) << e->position;
-            namesDiffer += e->name != FromPhoneText(state.memory.entries.at(e->position).name, Charset::Latin1);
+            namesDiffer += e->name != FromPhoneText(state.memory.entries.at(e->position).name,
+                                                    Charset::Latin1);
         }
         // Known: the link does not look at the AT+CSCS="8859-1" answer, so a phone that refuses
         // that set (ucs2-only, gsm-only) is read with names in its own set. Counted, not failed.
         if (namesDiffer)
-            std::printf("profile %s: %zu names differ from the phone's\n", GetParam().c_str(), namesDiffer);
+            std::printf("profile %s: %zu names differ from the phone's\n", GetParam().c_str(),
+                        namesDiffer);
     } else {
         EXPECT_FALSE(link.LastError().text.empty()) << "a failed read gives a reason";
     }
@@ -54,7 +56,8 @@ TEST_P(LinkAgainstProfile, ReadsWhatThePhoneHoldsOrSaysWhy) {
     if (GetParam() == "standard") {
         EXPECT_TRUE(bookRead && melodiesRead) << link.LastError().text;
     }
-    std::printf("profile %s: phone book %s, melodies %s\n", GetParam().c_str(), bookRead ? "read" : "failed", melodiesRead ? "read" : "failed");
+    std::printf("profile %s: phone book %s, melodies %s\n", GetParam().c_str(),
+                bookRead ? "read" : "failed", melodiesRead ? "read" : "failed");
 }
 
 std::vector<std::string> ProfileNames() {
