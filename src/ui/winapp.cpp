@@ -41,7 +41,7 @@ int CWinApp::Run(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(ui::Strings::Instance().Load(ui::AFX_IDS_APP_TITLE));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    QApplication::setApplicationVersion(ui::VersionNumber());
     m_args = QApplication::arguments().mid(1);
     const int code = InitInstance() ? QApplication::exec() : 1;
     ExitInstance();

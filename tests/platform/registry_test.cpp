@@ -113,6 +113,20 @@ TEST(Registry, HandleApiEnumeratesAndQueriesIntoBoundedBuffers) {
     EXPECT_EQ(key, nullptr);
 }
 
+// A handle is the registry's until closed: a second close, or a query through a closed
+// handle, is refused instead of touching freed memory.
+TEST(Registry, ClosedHandleIsRefused) {
+    Registry reg;
+    reg.SetString("HKLM\\A", "V", "x");
+    HKEY key = nullptr;
+    ASSERT_EQ(reg.OpenKey(HKEY_LOCAL_MACHINE, "A", &key), kErrorSuccess);
+    EXPECT_EQ(reg.CloseKey(key), kErrorSuccess);
+    EXPECT_EQ(reg.CloseKey(key), kErrorInvalidHandle);
+    uint32_t size = 0;
+    EXPECT_EQ(reg.QueryValue(key, "V", nullptr, nullptr, &size), kErrorInvalidHandle);
+    EXPECT_EQ(reg.CloseKey(HKEY_LOCAL_MACHINE), kErrorSuccess) << "the roots are never closed";
+}
+
 TEST(Registry, HandleOfRemovedKeyReportsNotFound) {
     Registry reg;
     reg.SetString("HKLM\\A\\B", "V", "x", RegOrigin::Live);
