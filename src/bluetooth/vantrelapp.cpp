@@ -5,6 +5,7 @@
 #include "bluetooth/phoneidentity.h"
 #include "bluetooth/phoneinfodlg.h"
 #include "btstack/backend.h"
+#include "btstack/sim/simbackend.h"
 #include "phonelink/phonelink.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QThread>
 
 #include <memory>
@@ -337,6 +339,21 @@ void CVantrelApp::OnSppStateChange(const BdAddr& address, const DevClass&, const
     if (state == SPP_STATE_CONNECTED) {
         m_comPort = comPort;
         SetStatusText(connectstatus::Connected(address, comPort));
+        // The demo phone says when it runs without its state file (unreadable, or held by
+        // another program): on the status line and in a message that does not block.
+        if (const std::string notice = btstack::TakeSimStateFileNotice(); !notice.empty()) {
+            SetStatusText(notice);
+            if (QCoreApplication* app = QCoreApplication::instance())
+                QMetaObject::invokeMethod(
+                    app,
+                    [this, notice] {
+                        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Demo phone"),
+                                                    QString::fromStdString(notice), QMessageBox::Ok, MainFrame());
+                        box->setAttribute(Qt::WA_DeleteOnClose);
+                        box->show();
+                    },
+                    Qt::QueuedConnection);
+        }
         startObexSearch();
     } else {
         // A link that never came up says why (missing rights for the RFCOMM TTY, for instance),

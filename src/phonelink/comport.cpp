@@ -24,7 +24,6 @@ CComPort::~CComPort() {
 
 int CComPort::ClassifyWindowsVersion() {
     platform::OsVersionInfo info;
-    info.size = 148;
     bool ok = platform::GetVersionEx(info);
     return ClassifyWindowsVersion(ok, info);
 }
