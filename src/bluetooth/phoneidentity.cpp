@@ -25,7 +25,8 @@ std::vector<std::string_view> lines(std::string_view reply) {
 }
 
 bool isFinal(std::string_view line) {
-    return line == "OK" || line == "ERROR" || line.starts_with("+CME ERROR") || line.starts_with("+CMS ERROR");
+    return line == "OK" || line == "ERROR" || line.starts_with("+CME ERROR") ||
+           line.starts_with("+CMS ERROR");
 }
 
 // Two numbers after `prefix`: "+CSQ: 22,99".

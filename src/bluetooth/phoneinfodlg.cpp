@@ -28,7 +28,8 @@ CPhoneInfoDlg::CPhoneInfoDlg(CPhoneLink* link, QString portText, QWidget* parent
     m_signal = field("signal", QStringLiteral("Signal:"));
     m_battery = field("battery", QStringLiteral("Battery:"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton* refresh = buttons->addButton(QStringLiteral("&Refresh"), QDialogButtonBox::ActionRole);
+    QPushButton* refresh =
+        buttons->addButton(QStringLiteral("&Refresh"), QDialogButtonBox::ActionRole);
     refresh->setObjectName(QStringLiteral("refreshButton"));
     connect(refresh, &QPushButton::clicked, this, &CPhoneInfoDlg::Refresh);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -51,7 +52,8 @@ void CPhoneInfoDlg::Refresh() {
     const phoneinfo::Readings readings = phoneinfo::QueryReadings(*m_link);
     QGuiApplication::restoreOverrideCursor();
     auto orUnknown = [](const std::string& text) {
-        return text.empty() ? QStringLiteral("not given by the phone") : QString::fromStdString(text);
+        return text.empty() ? QStringLiteral("not given by the phone")
+                            : QString::fromStdString(text);
     };
     m_maker->setText(orUnknown(identity.maker));
     m_model->setText(orUnknown(identity.model));

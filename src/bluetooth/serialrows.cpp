@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-std::vector<SerialDeviceRow> GroupSerialPorts(const std::vector<serialports::SerialPortInfo>& ports) {
+std::vector<SerialDeviceRow>
+GroupSerialPorts(const std::vector<serialports::SerialPortInfo>& ports) {
     std::vector<std::string> keys;
     std::vector<std::vector<serialports::SerialPortInfo>> groups;
     for (const serialports::SerialPortInfo& port : ports) {

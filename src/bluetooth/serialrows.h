@@ -12,7 +12,8 @@ struct SerialDeviceRow {
 };
 
 // Groups the ports by device, in the order the enumeration gave the devices.
-std::vector<SerialDeviceRow> GroupSerialPorts(const std::vector<serialports::SerialPortInfo>& ports);
+std::vector<SerialDeviceRow>
+GroupSerialPorts(const std::vector<serialports::SerialPortInfo>& ports);
 
 // The first port of the row that answers "AT" (each probe bounded by timeoutMs), or empty; then
 // *why names what kept a port from being asked (its holder, missing rights), if anything did.

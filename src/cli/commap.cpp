@@ -12,7 +12,8 @@ std::optional<std::string> ResolveCliPort(int portNumber, std::string* error) {
     const std::string name = "COM" + std::to_string(portNumber);
     if (auto path = platform::ResolveSerialName(name, &registry))
         return path;
-    *error = name + " is not in the COM map: add a line \"" + name + "\"=\"/dev/ttyACM0\" (the phone's device) under [" +
+    *error = name + " is not in the COM map: add a line \"" + name +
+             "\"=\"/dev/ttyACM0\" (the phone's device) under [" +
              std::string(platform::kSerialCommKey) + "] in " + userFile + ", or give --device PATH";
     return std::nullopt;
 }

@@ -39,23 +39,28 @@ int RunPortsCommand(const std::vector<std::string>& args, std::ostream& out, std
     for (const serialports::SerialPortInfo& port : ports.List()) {
         // This command opens no port before it looks, so a descriptor of its own is not a holder
         // (a test serving the emulated phone in-process keeps one).
-        std::vector<serialports::PortHolder> holders = serialports::FindPortHolders(port.devicePath);
-        std::erase_if(holders, [](const serialports::PortHolder& h) { return h.pid == ::getpid(); });
+        std::vector<serialports::PortHolder> holders =
+            serialports::FindPortHolders(port.devicePath);
+        std::erase_if(holders,
+                      [](const serialports::PortHolder& h) { return h.pid == ::getpid(); });
         std::string at = "-";
         if (probe)
-            at = holders.empty() ? serialports::AtAnswerName(serialports::ProbeAt(port.devicePath, kProbeMs).answer)
+            at = holders.empty() ? serialports::AtAnswerName(
+                                       serialports::ProbeAt(port.devicePath, kProbeMs).answer)
                                  : serialports::AtAnswerName(serialports::AtAnswer::Busy);
         const std::string holder = serialports::DescribeHolders(holders);
         if (json) {
             out << (first ? "" : ",") << "{\"device\":" << JsonString(port.devicePath)
-                << ",\"maker\":" << JsonString(port.maker) << ",\"product\":" << JsonString(port.product)
+                << ",\"maker\":" << JsonString(port.maker)
+                << ",\"product\":" << JsonString(port.product)
                 << ",\"interface\":" << JsonString(port.interfaceNumber) << ",\"holders\":[";
             for (size_t i = 0; i < holders.size(); ++i)
-                out << (i ? "," : "") << "{\"pid\":" << holders[i].pid << ",\"name\":" << JsonString(holders[i].name)
-                    << "}";
+                out << (i ? "," : "") << "{\"pid\":" << holders[i].pid
+                    << ",\"name\":" << JsonString(holders[i].name) << "}";
             out << "],\"answers_at\":" << JsonString(at) << "}";
         } else {
-            out << TsvField(port.devicePath) << '\t' << TsvField(port.maker.empty() ? "-" : port.maker) << '\t'
+            out << TsvField(port.devicePath) << '\t'
+                << TsvField(port.maker.empty() ? "-" : port.maker) << '\t'
                 << TsvField(port.product.empty() ? "-" : port.product) << '\t'
                 << TsvField(holder.empty() ? "-" : holder) << '\t' << at << '\n';
         }

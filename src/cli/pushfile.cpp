@@ -25,7 +25,8 @@ struct Fd {
 
 } // namespace
 
-bool ReadPushFile(const std::string& path, int64_t limit, std::vector<uint8_t>* data, std::string* error) {
+bool ReadPushFile(const std::string& path, int64_t limit, std::vector<uint8_t>* data,
+                  std::string* error) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer before we can say no to it.
     Fd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
     if (file.fd < 0) {
@@ -39,16 +40,16 @@ bool ReadPushFile(const std::string& path, int64_t limit, std::vector<uint8_t>* 
     }
     if (!S_ISREG(st.st_mode)) {
         *error = path + " is not a regular file (" +
-                 (S_ISDIR(st.st_mode)                           ? "a folder"
+                 (S_ISDIR(st.st_mode)                          ? "a folder"
                   : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
-                  : S_ISFIFO(st.st_mode)                        ? "a pipe"
-                                                                : "not a file") +
+                  : S_ISFIFO(st.st_mode)                       ? "a pipe"
+                                                               : "not a file") +
                  "); only a picture file can be pushed";
         return false;
     }
     if (st.st_size > limit) {
-        *error = path + " is " + std::to_string(st.st_size) + " bytes, more than the " + sizeText(limit) +
-                 " a push sends";
+        *error = path + " is " + std::to_string(st.st_size) + " bytes, more than the " +
+                 sizeText(limit) + " a push sends";
         return false;
     }
     data->clear();

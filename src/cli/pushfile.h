@@ -6,4 +6,5 @@
 #include <vector>
 
 // False with a sentence naming the file and the reason.
-bool ReadPushFile(const std::string& path, int64_t limit, std::vector<uint8_t>* data, std::string* error);
+bool ReadPushFile(const std::string& path, int64_t limit, std::vector<uint8_t>* data,
+                  std::string* error);

@@ -4,8 +4,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
 #include <mutex>
+#include <string_view>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -49,7 +49,8 @@ std::shared_ptr<PortEnumerator> CurrentPortEnumerator() {
         g_triedUdev = true;
         // HARLUNE_SERIAL_PORTS=none: no serial ports at all (tests that must not see the
         // machine's own modems).
-        if (const char* choice = std::getenv("HARLUNE_SERIAL_PORTS"); choice && std::string_view(choice) == "none")
+        if (const char* choice = std::getenv("HARLUNE_SERIAL_PORTS");
+            choice && std::string_view(choice) == "none")
             return nullptr;
         std::string error;
         g_enumerator = CreateUdevEnumerator(&error);
@@ -65,10 +66,14 @@ void SetPortEnumerator(std::shared_ptr<PortEnumerator> enumerator) {
 
 const char* AtAnswerName(AtAnswer answer) {
     switch (answer) {
-    case AtAnswer::Ok: return "yes";
-    case AtAnswer::NoAnswer: return "no";
-    case AtAnswer::Busy: return "busy";
-    case AtAnswer::CannotOpen: return "cannot-open";
+    case AtAnswer::Ok:
+        return "yes";
+    case AtAnswer::NoAnswer:
+        return "no";
+    case AtAnswer::Busy:
+        return "busy";
+    case AtAnswer::CannotOpen:
+        return "cannot-open";
     }
     return "?";
 }
@@ -92,7 +97,7 @@ ProbeResult ProbeAt(const std::string& devicePath, int timeoutMs) {
         result.detail = ExplainOpenFailure(devicePath, "already in use", EWOULDBLOCK);
         return result;
     }
-    termios tio {};
+    termios tio{};
     if (::tcgetattr(fd, &tio) == 0) {
         ::cfmakeraw(&tio);
         tio.c_cflag |= CLOCAL | CREAD;
@@ -105,7 +110,8 @@ ProbeResult ProbeAt(const std::string& devicePath, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string reply;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return result;
         pollfd pfd{fd, POLLIN, 0};

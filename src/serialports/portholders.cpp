@@ -41,10 +41,13 @@ template <typename Visit> void forEachPid(const std::string& procRoot, Visit vis
 constexpr const char* kModemManager = "ModemManager";
 
 std::string modemManagerAdvice() {
-    return " ModemManager probes every new modem for a few seconds after it is plugged in and may keep "
+    return " ModemManager probes every new modem for a few seconds after it is plugged in and may "
+           "keep "
            "it; to make it leave this device alone, give the device the udev tag "
-           "ENV{ID_MM_DEVICE_IGNORE}=\"1\" (a rule in /etc/udev/rules.d/ matching its ATTRS{idVendor} and "
-           "ATTRS{idProduct}, then 'udevadm control --reload' and plug it in again), or wait until the "
+           "ENV{ID_MM_DEVICE_IGNORE}=\"1\" (a rule in /etc/udev/rules.d/ matching its "
+           "ATTRS{idVendor} and "
+           "ATTRS{idProduct}, then 'udevadm control --reload' and plug it in again), or wait until "
+           "the "
            "probe is over and try again.";
 }
 
@@ -61,7 +64,8 @@ bool inGroup(gid_t gid) {
 
 } // namespace
 
-std::vector<PortHolder> FindPortHolders(const std::string& devicePath, const std::string& procRoot) {
+std::vector<PortHolder> FindPortHolders(const std::string& devicePath,
+                                        const std::string& procRoot) {
     std::vector<PortHolder> holders;
     struct stat device {};
     if (::stat(devicePath.c_str(), &device) != 0)
@@ -77,8 +81,8 @@ std::vector<PortHolder> FindPortHolders(const std::string& devicePath, const std
                 continue;
             struct stat target {};
             // stat follows the descriptor's link to the open file itself.
-            if (::stat((fdDir + "/" + fd->d_name).c_str(), &target) == 0 && target.st_ino == device.st_ino &&
-                target.st_dev == device.st_dev)
+            if (::stat((fdDir + "/" + fd->d_name).c_str(), &target) == 0 &&
+                target.st_ino == device.st_ino && target.st_dev == device.st_dev)
                 ++count;
         }
         ::closedir(fds);
@@ -103,7 +107,8 @@ std::string DescribeHolders(const std::vector<PortHolder>& holders) {
         if (i)
             text += i + 1 == holders.size() ? " and " : ", ";
         const bool self = holders[i].pid == ::getpid();
-        text += (self ? "this program" : holders[i].name) + " (PID " + std::to_string(holders[i].pid) + ")";
+        text += (self ? "this program" : holders[i].name) + " (PID " +
+                std::to_string(holders[i].pid) + ")";
     }
     return text;
 }
@@ -117,8 +122,9 @@ std::string ExplainOpenFailure(const std::string& devicePath, const std::string&
         if (::stat(devicePath.c_str(), &st) == 0 && !inGroup(st.st_gid)) {
             const group* owner = ::getgrgid(st.st_gid);
             const std::string name = owner ? owner->gr_name : std::to_string(st.st_gid);
-            text += ". The device belongs to the group " + name + ", and you are not in it: run 'sudo usermod -aG " +
-                    name + " $USER', then log out and in again.";
+            text += ". The device belongs to the group " + name +
+                    ", and you are not in it: run 'sudo usermod -aG " + name +
+                    " $USER', then log out and in again.";
         }
         return text;
     }
@@ -140,8 +146,8 @@ std::string ExplainOpenFailure(const std::string& devicePath, const std::string&
         const std::vector<int> mm = FindProcesses(kModemManager, procRoot);
         if (!mm.empty()) {
             modemManager = true;
-            text += " by a process this user cannot see; ModemManager (PID " + std::to_string(mm.front()) +
-                    ") is running and is the likely holder.";
+            text += " by a process this user cannot see; ModemManager (PID " +
+                    std::to_string(mm.front()) + ") is running and is the likely holder.";
         } else {
             text += " by a process this user cannot see (another user's program).";
         }

@@ -15,7 +15,8 @@ struct PortHolder {
 
 // Every process with a descriptor on the device (the same inode; a symlink such as
 // /dev/serial/by-id/... matches the device it points at). procRoot is /proc outside tests.
-std::vector<PortHolder> FindPortHolders(const std::string& devicePath, const std::string& procRoot = "/proc");
+std::vector<PortHolder> FindPortHolders(const std::string& devicePath,
+                                        const std::string& procRoot = "/proc");
 
 // PIDs of the processes whose name is `name`.
 std::vector<int> FindProcesses(const std::string& name, const std::string& procRoot = "/proc");

@@ -14,15 +14,18 @@ std::string property(udev_device* device, const char* name) {
 }
 
 int hexDigit(char c) {
-    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
 }
 
 // udev's *_ENC values escape blanks as \x20; the plain ones use underscores.
 std::string readable(std::string text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hexDigit(text[i + 2]) >= 0 &&
-            hexDigit(text[i + 3]) >= 0) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' &&
+            hexDigit(text[i + 2]) >= 0 && hexDigit(text[i + 3]) >= 0) {
             out += char(hexDigit(text[i + 2]) * 16 + hexDigit(text[i + 3]));
             i += 3;
         } else {
@@ -69,18 +72,22 @@ public:
         udev_enumerate_scan_devices(scan);
         udev_list_entry* entry;
         udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(scan)) {
-            udev_device* device = udev_device_new_from_syspath(m_udev, udev_list_entry_get_name(entry));
+            udev_device* device =
+                udev_device_new_from_syspath(m_udev, udev_list_entry_get_name(entry));
             if (!device)
                 continue;
             const char* node = udev_device_get_devnode(device);
             const char* sysname = udev_device_get_sysname(device);
             const bool rfcomm = sysname && std::strncmp(sysname, "rfcomm", 6) == 0;
-            udev_device* usb = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
+            udev_device* usb =
+                udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
             if (node && (usb || rfcomm)) {
                 SerialPortInfo info;
                 info.devicePath = node;
-                info.maker = firstOf(device, {"ID_VENDOR_FROM_DATABASE", "ID_VENDOR_ENC", "ID_VENDOR"});
-                info.product = firstOf(device, {"ID_MODEL_FROM_DATABASE", "ID_MODEL_ENC", "ID_MODEL"});
+                info.maker =
+                    firstOf(device, {"ID_VENDOR_FROM_DATABASE", "ID_VENDOR_ENC", "ID_VENDOR"});
+                info.product =
+                    firstOf(device, {"ID_MODEL_FROM_DATABASE", "ID_MODEL_ENC", "ID_MODEL"});
                 info.interfaceNumber = property(device, "ID_USB_INTERFACE_NUM");
                 info.deviceKey = usb ? udev_device_get_syspath(usb) : node;
                 if (rfcomm && info.product.empty())

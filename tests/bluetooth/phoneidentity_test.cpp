@@ -9,7 +9,8 @@ namespace {
 using namespace phoneinfo;
 
 TEST(PhoneIdentity, InformationTextDropsEchoPrefixQuotesAndFinalResult) {
-    EXPECT_EQ(InformationText("AT+CGMI\r\r\nDunmere\r\n\r\nOK\r\n", "AT+CGMI"), "Dunmere"); // echo on
+    EXPECT_EQ(InformationText("AT+CGMI\r\r\nDunmere\r\n\r\nOK\r\n", "AT+CGMI"),
+              "Dunmere"); // echo on
     EXPECT_EQ(InformationText("\r\n+CGMM: \"T68 demo\"\r\n\r\nOK\r\n", "AT+CGMM"), "T68 demo");
     EXPECT_EQ(InformationText("\r\nOK\r\n", "AT+CGMI"), "");
     EXPECT_EQ(IdentityName({"Dunmere", "T68"}), "Dunmere T68");

@@ -34,7 +34,8 @@ TEST(SerialRows, AHeldPortIsNotProbedAndItsHolderIsNamed) {
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     std::string why;
     EXPECT_EQ(FindAtPort({"modem", {path}}, 200, &why), "");
-    EXPECT_NE(why.find(path + ": already in use by this program (PID " + std::to_string(::getpid()) + ")"),
+    EXPECT_NE(why.find(path + ": already in use by this program (PID " +
+                       std::to_string(::getpid()) + ")"),
               std::string::npos)
         << why;
     ::close(held);

@@ -61,14 +61,16 @@ void ReconnectTest::cancelThenConnectToPhoneThenPhonebook() {
     QVERIFY(!frame->Action(ui::ID_PHONE_INFO)->isEnabled());
     testsupport::WhenModal(chooseFirstByKeyboard);
     connectPhone->trigger();
-    QTRY_VERIFY2_WITH_TIMEOUT(app.DeviceFound() && app.ComPort() > 0, qPrintable(frame->StatusText()), 15000);
+    QTRY_VERIFY2_WITH_TIMEOUT(app.DeviceFound() && app.ComPort() > 0,
+                              qPrintable(frame->StatusText()), 15000);
     QTRY_VERIFY_WITH_TIMEOUT(frame->StatusText().startsWith("Connecting to") ||
                                  frame->StatusText().startsWith("Connected to"),
                              15000);
 
     frame->EnsurePhonebookRead();
     QVERIFY(frame->PhoneLink() && frame->PhoneLink()->IsOpen());
-    QVERIFY(!frame->PhoneLink()->SimEntries().empty() || !frame->PhoneLink()->PhoneEntries().empty());
+    QVERIFY(!frame->PhoneLink()->SimEntries().empty() ||
+            !frame->PhoneLink()->PhoneEntries().empty());
     QCOMPARE(frame->StatusText(), QStringLiteral("Finishing reading phone book"));
 
     // The same phone again: the old link goes, the new one reads the phone book anew.
@@ -96,7 +98,8 @@ void ReconnectTest::usbModemIsListedFollowedAndRead() {
     phonesim::PhoneState state = phonesim::PhoneState::Empty();
     state.sim.entries[2] = {"0701234", 129, "Anna"};
     SimPhone modem(state);
-    const serialports::SerialPortInfo port{modem.pty.DevicePath(), "Dunmere", "Test modem", "usb-1-2", "00"};
+    const serialports::SerialPortInfo port{modem.pty.DevicePath(), "Dunmere", "Test modem",
+                                           "usb-1-2", "00"};
     auto ports = std::make_shared<serialports::FixedPortEnumerator>();
     serialports::SetPortEnumerator(ports);
 
@@ -116,10 +119,13 @@ void ReconnectTest::usbModemIsListedFollowedAndRead() {
         QTRY_COMPARE(list->count(), 2);
         const QPoint at = list->visualItemRect(list->item(1)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
     });
     QVERIFY(app.InitInstance());
-    QCOMPARE(rows, (QStringList{"1", QStringLiteral("Dunmere Test modem (%1)").arg(port.devicePath.c_str())}));
+    QCOMPARE(
+        rows,
+        (QStringList{"1", QStringLiteral("Dunmere Test modem (%1)").arg(port.devicePath.c_str())}));
     QVERIFY(app.DeviceFound());
     CMainFrame* frame = app.MainFrame();
     // What was chosen, then the phone by the maker and model it gives.

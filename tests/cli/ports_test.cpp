@@ -9,8 +9,8 @@
 
 #include "cli/clirun.h"
 #include "cli/portscommand.h"
-#include "serialports/portenum.h"
 #include "phonelink/simphone.h"
+#include "serialports/portenum.h"
 
 namespace {
 
@@ -28,7 +28,9 @@ struct ConfigHome {
         std::error_code ec;
         fs::remove_all(dir, ec);
     }
-    void WriteRegistry(const std::string& text) { std::ofstream(dir / "harlune" / "registry.ini") << text; }
+    void WriteRegistry(const std::string& text) {
+        std::ofstream(dir / "harlune" / "registry.ini") << text;
+    }
     fs::path dir;
 };
 
@@ -48,8 +50,8 @@ TEST(CliPort, OpensTheDeviceTheComMapNames) {
     state.sim.entries[3] = {"0701234", 129, "Anna"};
     SimPhone sim(state);
     ConfigHome home;
-    home.WriteRegistry("[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n\"COM7\"=\"" + sim.pty.DevicePath() +
-                       "\"\n");
+    home.WriteRegistry("[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n\"COM7\"=\"" +
+                       sim.pty.DevicePath() + "\"\n");
     CliRun r = Cli({"--port", "7", "phonebook", "read", "--storage", "SM"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Anna"), std::string::npos) << r.out;
@@ -67,15 +69,18 @@ TEST(CliPort, OpensTheDeviceTheComMapNames) {
 
 TEST(CliPorts, ListsAPtyPresentedAsAUsbModemAndProbesIt) {
     SimPhone sim;
-    serialports::FixedPortEnumerator ports({{sim.pty.DevicePath(), "Dunmere", "Test \"modem\"", "usb-1", "00"}});
+    serialports::FixedPortEnumerator ports(
+        {{sim.pty.DevicePath(), "Dunmere", "Test \"modem\"", "usb-1", "00"}});
     std::ostringstream out, err;
     ASSERT_EQ(RunPortsCommand({"ports"}, out, err, ports), 0) << err.str();
     EXPECT_EQ(out.str(), sim.pty.DevicePath() + "\tDunmere\tTest \"modem\"\t-\tyes\n");
     std::ostringstream json;
     ASSERT_EQ(RunPortsCommand({"ports", "--json", "--no-probe"}, json, err, ports), 0);
-    EXPECT_EQ(json.str(), "[{\"device\":\"" + sim.pty.DevicePath() +
-                              "\",\"maker\":\"Dunmere\",\"product\":\"Test \\\"modem\\\"\",\"interface\":\"00\","
-                              "\"holders\":[],\"answers_at\":\"-\"}]\n");
+    EXPECT_EQ(
+        json.str(),
+        "[{\"device\":\"" + sim.pty.DevicePath() +
+            "\",\"maker\":\"Dunmere\",\"product\":\"Test \\\"modem\\\"\",\"interface\":\"00\","
+            "\"holders\":[],\"answers_at\":\"-\"}]\n");
     std::ostringstream usage;
     EXPECT_EQ(RunPortsCommand({"ports", "--frob"}, out, usage, ports), 2);
 }

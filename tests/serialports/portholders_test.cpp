@@ -1,8 +1,8 @@
 // Who holds a port: a child process holds a pty open, and the open failure names it.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -75,7 +75,8 @@ TEST(PortHolders, InvisibleHolderWithModemManagerRunningGetsTheUdevTag) {
     FILE* comm = std::fopen((proc + "/812/comm").c_str(), "w");
     std::fputs("ModemManager\n", comm);
     std::fclose(comm);
-    const std::string text = serialports::ExplainOpenFailure("/dev/null", "already in use", EWOULDBLOCK, proc);
+    const std::string text =
+        serialports::ExplainOpenFailure("/dev/null", "already in use", EWOULDBLOCK, proc);
     EXPECT_NE(text.find("ModemManager (PID 812)"), std::string::npos) << text;
     EXPECT_NE(text.find("ENV{ID_MM_DEVICE_IGNORE}=\"1\""), std::string::npos) << text;
     std::remove((proc + "/812/comm").c_str());
@@ -93,7 +94,8 @@ TEST(PortHolders, PermissionDeniedNamesTheGroupToJoin) {
     const int count = ::getgroups(256, groups);
     gid_t foreign = 0;
     for (gid_t candidate = 20; candidate < 60000 && !foreign; ++candidate)
-        if (candidate != ::getegid() && std::find(groups, groups + std::max(count, 0), candidate) == groups + count &&
+        if (candidate != ::getegid() &&
+            std::find(groups, groups + std::max(count, 0), candidate) == groups + count &&
             ::getgrgid(candidate))
             foreign = candidate;
     if (!foreign || ::chown(pattern.c_str(), ::geteuid(), foreign) != 0) {
@@ -103,7 +105,9 @@ TEST(PortHolders, PermissionDeniedNamesTheGroupToJoin) {
     const std::string group = ::getgrgid(foreign)->gr_name;
     const std::string text = serialports::ExplainOpenFailure(pattern, "Permission denied", EACCES);
     std::remove(pattern.c_str());
-    EXPECT_NE(text.find("belongs to the group " + group + ", and you are not in it"), std::string::npos) << text;
+    EXPECT_NE(text.find("belongs to the group " + group + ", and you are not in it"),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("sudo usermod -aG " + group + " $USER"), std::string::npos) << text;
 }
 

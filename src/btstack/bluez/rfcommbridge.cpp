@@ -58,9 +58,11 @@ std::unique_ptr<RfcommPtyBridge> RfcommPtyBridge::Start(int socketFd, std::funct
     bridge->m_onGone = std::move(onGone);
     bridge->m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     char name[128];
-    if (bridge->m_master < 0 || ::grantpt(bridge->m_master) != 0 || ::unlockpt(bridge->m_master) != 0 ||
+    if (bridge->m_master < 0 || ::grantpt(bridge->m_master) != 0 ||
+        ::unlockpt(bridge->m_master) != 0 ||
         ::ptsname_r(bridge->m_master, name, sizeof name) != 0) {
-        return fail(std::string("cannot make a pseudo-terminal for the serial link: ") + std::strerror(errno));
+        return fail(std::string("cannot make a pseudo-terminal for the serial link: ") +
+                    std::strerror(errno));
     }
     bridge->m_slavePath = name;
     bridge->m_slaveKeeper = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
@@ -69,7 +71,7 @@ std::unique_ptr<RfcommPtyBridge> RfcommPtyBridge::Start(int socketFd, std::funct
     }
     // Raw from the start: no echo or line editing of the phone's bytes before the program
     // opens the port and sets it up itself.
-    termios tio {};
+    termios tio{};
     if (::tcgetattr(bridge->m_slaveKeeper, &tio) == 0) {
         ::cfmakeraw(&tio);
         ::tcsetattr(bridge->m_slaveKeeper, TCSANOW, &tio);

@@ -13,7 +13,8 @@ class RfcommPtyBridge {
 public:
     // Takes the socket (closed with the bridge). onGone runs once, on the bridge's thread, when
     // the phone closes the socket or it fails. Null with a reason when no pty can be made.
-    static std::unique_ptr<RfcommPtyBridge> Start(int socketFd, std::function<void()> onGone, std::string* error);
+    static std::unique_ptr<RfcommPtyBridge> Start(int socketFd, std::function<void()> onGone,
+                                                  std::string* error);
     ~RfcommPtyBridge();
     RfcommPtyBridge(const RfcommPtyBridge&) = delete;
     RfcommPtyBridge& operator=(const RfcommPtyBridge&) = delete;
