@@ -221,10 +221,9 @@ private:
 } // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string first = FirstCommandWord(args);
-    if (first == "devices" || first == "push")
+    if (IsStackCommand(args))
         return RunStackCommand(args);
-    if (first == "ports")
+    if (FirstCommandWord(args, {}) == "ports")
         return RunPortsCommand(args, out, err);
 
     CliRequest request;

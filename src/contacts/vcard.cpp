@@ -8,6 +8,7 @@
 #include "contacts/filetext.h"
 #include "contacts/numberkind.h"
 #include "contacts/phonenumbertext.h"
+#include "textcodec/textcodec.h"
 
 namespace contacts {
 
@@ -76,18 +77,11 @@ bool ParseProperty(const std::string& line, Property& prop) {
     return true;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 std::string DecodeQuotedPrintable(std::string_view text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '=' && i + 2 < text.size()) {
-            const int hi = HexValue(text[i + 1]), lo = HexValue(text[i + 2]);
+            const int hi = textcodec::HexDigitValue(text[i + 1]), lo = textcodec::HexDigitValue(text[i + 2]);
             if (hi >= 0 && lo >= 0) {
                 out += static_cast<char>(hi << 4 | lo);
                 i += 2;
@@ -292,14 +286,13 @@ std::string Escape21(std::string_view text) {
 }
 
 std::string QuotedPrintable(std::string_view text) {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         if (c < 0x20 || c >= 0x7F || c == '=' || c == ';') {
             out += '=';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+            out += textcodec::HexDigit(c >> 4);
+            out += textcodec::HexDigit(c & 15);
         } else {
             out += ch;
         }

@@ -24,7 +24,6 @@ CComPort::~CComPort() {
 
 int CComPort::ClassifyWindowsVersion() {
     platform::OsVersionInfo info;
-    info.size = 148;
     bool ok = platform::GetVersionEx(info);
     return ClassifyWindowsVersion(ok, info);
 }
@@ -108,6 +107,8 @@ bool CComPort::ConfigurePort() {
     if (::tcgetattr(m_handle, &m_dcb) != 0)
         return false;
     ::cfmakeraw(&m_dcb);
+    // Phones of this family talk at 19200 bit/s on their serial profile; nothing ever asks for
+    // another speed.
     ::cfsetispeed(&m_dcb, B19200);
     ::cfsetospeed(&m_dcb, B19200);
     m_dcb.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
@@ -124,7 +125,6 @@ bool CComPort::ConfigurePort() {
     // A pty has no modem lines and refuses this; a real port raises DTR.
     int dtr = TIOCM_DTR;
     ::ioctl(m_handle, TIOCMBIS, &dtr);
-    (void)m_baudRate;
     return true;
 }
 

@@ -258,7 +258,10 @@ struct CommandHandlers {
         return result;
     }
     static R EsomTest(AtInterpreter&, std::string_view) {
-        return Lines({"*ESOM: (1-" + std::to_string(kMelodyCount) + ")," + std::to_string(kMelodyTextLimit)});
+        // The shape of the family's documentation: indexes, pauses, prefixes, notes, the longest
+        // melody string, the most tones, the melody formats.
+        return Lines({"*ESOM: (1-" + std::to_string(kMelodyCount) + "),(p,P),(+,#,(b)),(c,d,e,f,g,a,b,C,D,E,F,G,A,B)," +
+                      std::to_string(kMelodyTextLimit) + "," + std::to_string(kMelodyNoteLimit) + ",(0)"});
     }
     static R EsomSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <iterator>
 
@@ -53,6 +55,7 @@ struct AtInterpreter::Reply {
 AtInterpreter::AtInterpreter(PhoneState& state, InterpreterHooks hooks, Dialect dialect)
     : m_state(state), m_hooks(std::move(hooks)), m_dialect(std::move(dialect)) {
     ResetSettings();
+    m_simBusyLeft = m_dialect.simBusyReplies;
 }
 
 void AtInterpreter::ResetSettings() {
@@ -92,8 +95,12 @@ void AtInterpreter::EmitInfo(const std::vector<std::string>& lines, std::string&
     const std::string end = LineEnd();
     if (m_verbose)
         out += end;
-    for (const std::string& l : lines)
-        out += l + end;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out += lines[i] + end;
+        // Dialect quirk: an indication slips in between the lines of a listing.
+        if (m_dialect.unsolicitedBetweenLines && i == 0 && lines.size() > 1)
+            out += end + "+CREG: 1" + end;
+    }
 }
 
 void AtInterpreter::EmitFinal(const char* verbose, int numeric, std::string& out) const {
@@ -267,6 +274,12 @@ void AtInterpreter::RunCommand(const std::string& line, Reply& reply) {
         }
         if (r.changedState && m_hooks.stateChanged)
             m_hooks.stateChanged();
+        if (m_dialect.noCarrierMidReply && !m_carrierLost && r.lines.size() > 4) {
+            // Dialect quirk: the line breaks off once, half-way through a long listing.
+            m_carrierLost = true;
+            r.lines.resize(r.lines.size() / 2);
+            r.kind = CommandResult::Kind::NoCarrier;
+        }
         EmitInfo(r.lines, out);
         if (r.kind != CommandResult::Kind::Ok) {
             EmitResult(r, out);
@@ -298,6 +311,32 @@ CommandResult AtInterpreter::RunExtended(std::string_view rest) {
     }
     while (!name.empty() && name.back() == ' ')
         name.pop_back();
+    if (name.rfind("+CPB", 0) == 0 && form != CommandForm::Test) {
+        bool onSim = m_state.selectedStorage == "SM" || (name == "+CPBS" && Upper(args).find("SM") != std::string::npos);
+        // Dialect quirk: a slow SIM, busy at first.
+        if (onSim && m_dialect.simDelayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_dialect.simDelayMs));
+        if (onSim && m_simBusyLeft > 0) {
+            --m_simBusyLeft;
+            return CommandResult::Cme(cme::kSimBusy);
+        }
+    }
+    if (name == "+CSCS" && form == CommandForm::Set && m_dialect.charsets != CharsetRule::Any) {
+        const char* only = m_dialect.charsets == CharsetRule::Ucs2Only ? "\"UCS2\"" : "\"GSM\"";
+        if (Upper(args) != only)
+            return CommandResult::Cme(cme::kOperationNotSupported);
+    }
+    if (name == "+CSCS" && form == CommandForm::Test && m_dialect.charsets != CharsetRule::Any) {
+        CommandResult r;
+        r.lines = {m_dialect.charsets == CharsetRule::Ucs2Only ? "+CSCS: (\"UCS2\")" : "+CSCS: (\"GSM\")"};
+        return r;
+    }
+    if (name == "+CPBR" && form == CommandForm::Set && m_dialect.cpbrRangeCap > 0) {
+        int first = 0, last = 0;
+        if (std::sscanf(std::string(args).c_str(), "%d,%d", &first, &last) == 2 &&
+            last - first + 1 > m_dialect.cpbrRangeCap)
+            return CommandResult::Cme(cme::kInvalidIndex);
+    }
     for (const CommandRow& row : Commands()) {
         if (name != row.name)
             continue;

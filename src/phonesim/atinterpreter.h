@@ -107,6 +107,8 @@ private:
     int m_clip = 0;        // +CLIP
     int m_crc = 0;         // +CRC
     bool m_cusd = false;   // +CUSD
+    int m_simBusyLeft = 0;     // dialect: SIM phone-book commands still to refuse as busy
+    bool m_carrierLost = false; // dialect: the one listing cut by NO CARRIER has happened
     int m_copsFormat = 0;  // +COPS <format>
     int m_cnmi[5] = {};    // +CNMI <mode>,<mt>,<bm>,<ds>,<bfr>
     int m_csmp[4] = {17, 167, 0, 0}; // +CSMP <fo>,<vp>,<pid>,<dcs> for text mode

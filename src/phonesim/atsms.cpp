@@ -10,9 +10,10 @@
 #include "phonesim/atcommands.h"
 #include "phonesim/atinterpreter.h"
 #include "phonesim/charset.h"
-#include "phonesim/gsmalphabet.h"
 #include "phonesim/smsencode.h"
 #include "phonesim/smspdu.h"
+#include "textcodec/gsmalphabet.h"
+#include "textcodec/textcodec.h"
 
 namespace phonesim {
 namespace {
@@ -33,9 +34,10 @@ std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 // A message text as the selected character set shows it: UCS2 as hex of UTF-16, the others
 // through ISO 8859-1 (characters without a place there become '?').
 std::string TextToLine(const std::string& utf8, Charset charset) {
-    std::u32string text;
-    if (!DecodeUtf8(utf8, &text))
+    const auto decoded = textcodec::DecodeUtf8(utf8);
+    if (!decoded)
         return {};
+    const std::u32string& text = *decoded;
     if (charset == Charset::Ucs2) {
         static const char kHex[] = "0123456789ABCDEF";
         std::string out;
@@ -56,7 +58,7 @@ std::string TextToLine(const std::string& utf8, Charset charset) {
     if (charset == Charset::Gsm) {
         std::string septets;
         for (char32_t c : text) {
-            std::string g = UnicodeToGsm(c);
+            std::string g = textcodec::EncodeGsmChar(c);
             septets += g.empty() ? "?" : g;
         }
         return septets;

@@ -162,6 +162,11 @@ void Phone::SetNetwork(const NetworkStatus& status) {
 
 void Phone::SetDialect(Dialect dialect) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    // A phone that knows one character set has it selected from the start.
+    if (dialect.charsets == CharsetRule::Ucs2Only)
+        m_state.charset = Charset::Ucs2;
+    else if (dialect.charsets == CharsetRule::GsmOnly)
+        m_state.charset = Charset::Gsm;
     m_dialect = std::move(dialect);
 }
 
@@ -183,6 +188,11 @@ void Phone::ClearFaults() {
 void Phone::SetStateFile(std::string path) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_stateFile = std::move(path);
+}
+
+void Phone::HoldStateLock(std::shared_ptr<void> lock) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_stateLock = std::move(lock);
 }
 
 std::string Phone::LastSaveError() const {

@@ -77,6 +77,8 @@ public:
     // After every change the state is written there (atomically). Empty: no saving. A failed
     // save is logged and remembered (LastSaveError), the phone goes on.
     void SetStateFile(std::string path);
+    // Keeps the state file's lock for as long as the phone lives (and saves there).
+    void HoldStateLock(std::shared_ptr<void> lock);
     std::string LastSaveError() const;
 
 private:
@@ -94,6 +96,7 @@ private:
     Dialect m_dialect;
     std::string m_sessionInit;
     std::string m_stateFile;
+    std::shared_ptr<void> m_stateLock;
     std::string m_lastSaveError;
 };
 

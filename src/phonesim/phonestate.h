@@ -30,17 +30,22 @@ struct PhonebookStorage {
     int FirstFree() const;
 };
 
-// Melody notation, one token after another, blanks allowed between tokens:
-//   c d e f g a b   a note in the middle octave; C D E F G A B one octave higher
-//   #               after a note: sharp
-//   1 2 4 8         after a note or rest: whole, half, quarter (default), eighth
-//   .               after the duration: dotted
-//   p               a rest
-//   + -             raise or lower the octave of the notes that follow
-// Example: "c4d4e4f4g2g2" is the start of a well-known children's song.
+// Melody notation, the phone family's own (as its AT*ESOM documentation lists it): one tone
+// after another, no blanks:
+//   c d e f g a b   a short note;  C D E F G A B   a long note
+//   prefixes, in this order, before a note: + (an octave up), then # (a half tone up) or
+//   (b) (a half tone down)
+//   p   a short pause;  P   a long pause
+// Example: "cdefGGaaaaG" is the start of a well-known children's song.
+//
+// The phone also takes the older notation of this program (notes with durations 1 2 4 8, '.',
+// sharps after the note, '+'/'-' octave shifts, blanks), so state files and programs written
+// for it keep working; IsValidMelodyText accepts either, IsFamilyMelodyText only the above.
 constexpr int kMelodyCount = 8;
 constexpr int kMelodyTextLimit = 40;
 bool IsValidMelodyText(const std::string& text);
+bool IsFamilyMelodyText(const std::string& text);
+constexpr int kMelodyNoteLimit = 32; // tones and pauses in one melody
 
 struct Melody {
     int index = 0;     // 1..8

@@ -2,7 +2,8 @@
 
 #include <ctime>
 
-#include "phonesim/gsmalphabet.h"
+#include "textcodec/gsmalphabet.h"
+#include "textcodec/textcodec.h"
 
 namespace phonesim {
 namespace {
@@ -132,24 +133,24 @@ std::string Utf16Be(const std::u32string& text) {
 
 // Cuts the text into the units of each part; GSM escape pairs and surrogate pairs stay whole.
 std::vector<std::string> Split(const std::string& utf8, bool* gsm) {
-    std::string septets;
-    *gsm = Utf8ToGsmSeptets(utf8, &septets);
+    const auto decoded = textcodec::DecodeUtf8(utf8);
+    const auto packed = decoded ? textcodec::ToGsmSeptets(*decoded) : std::nullopt;
+    *gsm = packed.has_value();
+    const std::string septets = packed ? std::string(packed->begin(), packed->end()) : std::string();
     std::vector<std::string> parts;
     if (*gsm) {
         if (septets.size() <= 160)
             return {septets};
         for (size_t i = 0; i < septets.size();) {
             size_t n = std::min<size_t>(153, septets.size() - i);
-            if (i + n < septets.size() && septets[i + n - 1] == static_cast<char>(kGsmEscape))
+            if (i + n < septets.size() && septets[i + n - 1] == static_cast<char>(textcodec::kGsmEscape))
                 --n;
             parts.push_back(septets.substr(i, n));
             i += n;
         }
         return parts;
     }
-    std::u32string text;
-    if (!DecodeUtf8(utf8, &text))
-        text.clear();
+    const std::u32string text = decoded.value_or(std::u32string());
     std::string units = Utf16Be(text);
     if (units.size() <= 140)
         return {units};

@@ -1,7 +1,7 @@
 #include "phonesim/smspdu.h"
 
 #include "phonesim/charset.h"
-#include "phonesim/gsmalphabet.h"
+#include "textcodec/textcodec.h"
 
 namespace phonesim {
 namespace {
@@ -86,23 +86,12 @@ bool AlphabetOf(int dcs, SmsAlphabet* alphabet) {
 }
 
 bool Ucs2ToUtf8(const std::vector<uint8_t>& bytes, size_t from, std::string* out) {
-    out->clear();
-    for (size_t i = from; i + 1 < bytes.size(); i += 2) {
-        char32_t unit = static_cast<char32_t>(bytes[i] << 8 | bytes[i + 1]);
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (i + 3 >= bytes.size())
-                return false;
-            char32_t low = static_cast<char32_t>(bytes[i + 2] << 8 | bytes[i + 3]);
-            if (low < 0xDC00 || low > 0xDFFF)
-                return false;
-            AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), out);
-            i += 2;
-        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            return false;
-        } else {
-            AppendUtf8(unit, out);
-        }
-    }
+    auto units = textcodec::Utf16FromBigEndian(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()) + from, bytes.size() - from));
+    auto utf8 = units ? textcodec::Utf16ToUtf8(*units) : std::nullopt;
+    if (!utf8)
+        return false;
+    *out = std::move(*utf8);
     return true;
 }
 
@@ -206,25 +195,10 @@ bool TakeUserData(Cursor& cur, int first, SmsAlphabet alphabet, int* userDataLen
 } // namespace
 
 bool HexToBytes(std::string_view hex, std::vector<uint8_t>* bytes) {
-    if (hex.size() % 2 != 0)
+    auto decoded = textcodec::FromHex(hex);
+    if (!decoded)
         return false;
-    bytes->clear();
-    bytes->reserve(hex.size() / 2);
-    auto value = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        int hi = value(hex[i]), lo = value(hex[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        bytes->push_back(static_cast<uint8_t>(hi << 4 | lo));
-    }
+    bytes->assign(decoded->begin(), decoded->end());
     return true;
 }
 

@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <mutex>
 
 #include <fcntl.h>
@@ -45,6 +47,10 @@ std::shared_ptr<PortEnumerator> CurrentPortEnumerator() {
     std::lock_guard lock(g_mutex);
     if (!g_enumerator && !g_triedUdev) {
         g_triedUdev = true;
+        // HARLUNE_SERIAL_PORTS=none: no serial ports at all (tests that must not see the
+        // machine's own modems).
+        if (const char* choice = std::getenv("HARLUNE_SERIAL_PORTS"); choice && std::string_view(choice) == "none")
+            return nullptr;
         std::string error;
         g_enumerator = CreateUdevEnumerator(&error);
     }

@@ -42,7 +42,7 @@ int CWinApp::Run(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(ui::Strings::Instance().Load(ui::AFX_IDS_APP_TITLE));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    QApplication::setApplicationVersion(ui::VersionNumber());
     m_args = QApplication::arguments().mid(1);
     ui::SingleInstance instance([this] {
         if (CMainFrame* frame = MainFrame()) {

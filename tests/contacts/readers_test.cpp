@@ -29,6 +29,16 @@ ContactNumber Home(const char* n) { return {n, NumberKind::Home, 0}; }
 ContactNumber Work(const char* n) { return {n, NumberKind::Work, 0}; }
 ContactNumber Plain(const char* n) { return {n, NumberKind::None, 0}; }
 
+// The same text as UTF-16 little-endian with its mark, as desktop address books on Windows save.
+std::string Utf16LeWithMark(std::string_view ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
 const std::vector<FileCase>& Cases() {
     static const std::vector<FileCase> cases = {
         {"android_21_quoted_printable", "vCard 2.1 export of the Android contacts app (UTF-8 as QP, soft breaks)",
@@ -71,6 +81,10 @@ const std::vector<FileCase>& Cases() {
          "BEGIN:VCARD\nVERSION:3.0\nFN:Cut off\nTEL:+3112\n",                           // line 17, not closed
          {{"Half", {Plain("+31205550000")}}, {"Good", {Plain("112")}}},
          {1, 9, 17}},
+        {"utf16_with_mark", "vCard 3.0 saved as UTF-16 with a byte-order mark by a desktop address book",
+         Utf16LeWithMark("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Wide Text\r\nTEL;TYPE=WORK,VOICE:+44 20 7946 0000\r\nEND:VCARD\r\n"),
+         {{"Wide Text", {Work("+442079460000")}}},
+         {}},
         {"outlook_csv", "CSV export of a desktop mail program (quoted header, ANSI code page)",
          "\"First Name\",\"Middle Name\",\"Last Name\",\"Business Phone\",\"Home Phone\",\"Mobile Phone\",\"Business Fax\"\r\n"
          "\"Fran\xE7ois\",\"\",\"Dupont\",\"+33 1 23 45 67 89\",\"\",\"06 12 34 56 78\",\"01 99 99 99 99\"\r\n",

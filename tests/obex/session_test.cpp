@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <numeric>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -265,21 +266,35 @@ TEST(HostilePeer, ResponseLongerThanOurMaximumIsRefusedFromItsLength) {
     EXPECT_NE(r.error.find("700"), std::string::npos) << r.error;
 }
 
-class UnsafeNames : public ::testing::TestWithParam<std::u16string> {};
+
+struct UnsafeName {
+    const char* label;
+    std::u16string name;
+};
+
+class UnsafeNames : public ::testing::TestWithParam<UnsafeName> {};
+
+// CTest names carry the label: the names themselves hold slashes, a line break and a zero.
+void PrintTo(const UnsafeName& row, std::ostream* os) { *os << row.label; }
 
 TEST_P(UnsafeNames, AreRefusedAndNothingLeavesTheFolder) {
     Fixture f(PushServerOptions{});
     ASSERT_TRUE(f.client->Connect(599, {}).ok());
-    ClientResult r = f.client->Put(named(GetParam()), pattern(5), true);
+    ClientResult r = f.client->Put(named(GetParam().name), pattern(5), true);
     EXPECT_EQ(r.status, ClientStatus::Refused);
     EXPECT_EQ(r.responseCode, kRespForbidden);
     EXPECT_FALSE(fs::exists(f.dir.path / "evil"));
     EXPECT_TRUE(!fs::exists(f.dir.path / "received") || fs::is_empty(f.dir.path / "received"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Receiver, UnsafeNames,
-                         ::testing::Values(u"../evil", u"..", u".", u"", u"sub/evil", u"..\\evil", u"/tmp/evil",
-                                           u".hidden", u"a\nb", std::u16string(u"a\0b", 3)));
+INSTANTIATE_TEST_SUITE_P(
+    Receiver, UnsafeNames,
+    ::testing::Values(UnsafeName{"parent", u"../evil"}, UnsafeName{"dotdot", u".."}, UnsafeName{"dot", u"."},
+                      UnsafeName{"empty", u""}, UnsafeName{"subfolder", u"sub/evil"},
+                      UnsafeName{"backslash_parent", u"..\\evil"}, UnsafeName{"absolute", u"/tmp/evil"},
+                      UnsafeName{"hidden", u".hidden"}, UnsafeName{"line_break", u"a\nb"},
+                      UnsafeName{"zero_inside", std::u16string(u"a\0b", 3)}),
+    [](const ::testing::TestParamInfo<UnsafeName>& info) { return std::string(info.param.label); });
 
 Packet request(uint8_t code, std::vector<Header> headers = {}) {
     Packet p;

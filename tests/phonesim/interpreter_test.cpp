@@ -208,7 +208,12 @@ const Row kMelodies[] = {
     {"ESOM text too long", "AT*ESOM=1,\"" + std::string(41, 'c') + "\",0\r", Cme(24)},
     {"ESOM not a melody", "AT*ESOM=1,\"hello\",0\r", Cme(25)},
     {"ESOM comma inside the text", "AT*ESOM=1,\"c4,d4\",0\r", Cme(25)},
-    {"ESOM test", "AT*ESOM=?\r", Info({"*ESOM: (1-8),40"})},
+    {"ESOM test in the documented shape", "AT*ESOM=?\r",
+     Info({"*ESOM: (1-8),(p,P),(+,#,(b)),(c,d,e,f,g,a,b,C,D,E,F,G,A,B),40,32,(0)"})},
+    {"ESOM family notation, both set forms", "AT*ESOM=4,\"+#cC(b)epP\",0\rAT*ESOM=5,\"+(b)D\"\r", Ok() + Ok(), false,
+     nullptr, [](const PhoneState& s) { EXPECT_EQ(s.melodies[3].text, "+#cC(b)epP"); }},
+    {"ESOM prefixes in the wrong order", "AT*ESOM=4,\"#+c\"\rAT*ESOM=4,\"(b)#c\"\rAT*ESOM=4,\"c(b)\"\r",
+     Cme(25) + Cme(25) + Cme(25)},
     {"ERIP plays", "AT*ERIP=3,31\r", Ok(), false, nullptr,
      [](const PhoneState& s) {
          EXPECT_EQ(s.lastPlayedLevel, 3);
@@ -448,6 +453,91 @@ TEST(PhoneStateDemo, IsRealisticAndValid) {
     EXPECT_GT(latin1, 2);
     for (const Melody& m : demo.melodies)
         EXPECT_TRUE(IsValidMelodyText(m.text)) << m.text;
+}
+
+} // namespace
+
+namespace {
+
+TEST(MelodyNotation, FamilyTextsAndTheOlderOneStillTaken) {
+    struct {
+        const char* text;
+        bool family, valid;
+    } const rows[] = {
+        {"cdefgab", true, true},       {"CDEFGAB", true, true},   {"+c#d(b)epP", true, true},
+        {"+#c+(b)D", true, true},      {"", true, true},          {"#+c", false, false},
+        {"(b", false, false},          {"(x)c", false, false},    {"h", false, false},
+        {"c4d4e4 +c2.", false, true}, // the program's older notation, still taken
+        {"cdefgabcdefgabcdefgabcdefgabcdefg", false, true}, // 33 tones: too many for the family
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(IsFamilyMelodyText(r.text), r.family) << r.text;
+        EXPECT_EQ(IsValidMelodyText(r.text), r.valid) << r.text;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Each profile against the commands where it differs from the standard phone.
+struct ProfileRow {
+    const char* profile;
+    std::string input;
+    std::string expected;
+};
+std::ostream& operator<<(std::ostream& os, const ProfileRow& r) { return os << r.profile; }
+class Profiles : public testing::TestWithParam<ProfileRow> {};
+
+TEST_P(Profiles, BehaveLikeTheirKindOfDevice) {
+    const ProfileRow& row = GetParam();
+    const Dialect* dialect = FindDialect(row.profile);
+    ASSERT_NE(dialect, nullptr);
+    PhoneState state = Fixture();
+    AtInterpreter at(state, {}, *dialect);
+    EXPECT_EQ(at.Feed(row.input), row.expected);
+}
+
+const ProfileRow kProfiles[] = {
+    {"standard", "AT\r", "AT\r" + Ok()},
+    {"quiet-cr", "AT\rAT+CMEE?\r", "\rOK\r\r+CMEE: 0\r\rOK\r"},
+    {"ucs2-only", "ATE0\rAT+CSCS=?\rAT+CSCS=\"8859-1\"\rAT+CSCS=\"UCS2\"\r",
+     "ATE0\r" + Ok() + Info({"+CSCS: (\"UCS2\")"}) + Err() + Ok()},
+    {"gsm-only", "ATE0\rAT+CSCS=\"IRA\"\rAT+CSCS=\"GSM\"\r", "ATE0\r" + Ok() + Err() + Ok()},
+    {"range-255", "ATE0;+CMEE=1\rAT+CPBR=1,256\rAT+CPBR=1,255\r",
+     "ATE0;+CMEE=1\r" + Ok() + Cme(21) +
+         Info({"+CPBR: 1,\"0301234\",129,\"Anna\"", "+CPBR: 2,\"+49301234\",145,\"andreas/W\"",
+               "+CPBR: 4,\"0405\",129,\"BOOKS\""})},
+    {"text-mode", "ATE0\rAT+CMGF?\r", "ATE0\r" + Ok() + Info({"+CMGF: 1"})},
+    {"numeric", "ATE0\rAT\rATV1\r", "ATE0\r0\r0\r" + Ok()},
+    {"chatty", "ATE0\rAT+CPBR=1,2\r",
+     "ATE0\r" + Ok() + "\r\n+CPBR: 1,\"0301234\",129,\"Anna\"\r\n\r\n+CREG: 1\r\n+CPBR: 2,\"+49301234\",145,\"andreas/W\"\r\n" +
+         Ok()},
+    {"carrier-loss", "ATE0\rAT+CPBW=5,\"1\",129,\"e\"\rAT+CPBW=6,\"1\",129,\"f\"\rAT+CPBR=1,9\rAT+CPBR=1,9\r",
+     "ATE0\r" + Ok() + Ok() + Ok() + "\r\n+CPBR: 1,\"0301234\",129,\"Anna\"\r\n+CPBR: 2,\"+49301234\",145,\"andreas/W\"\r\n" +
+         "\r\nNO CARRIER\r\n" +
+         Info({"+CPBR: 1,\"0301234\",129,\"Anna\"", "+CPBR: 2,\"+49301234\",145,\"andreas/W\"",
+               "+CPBR: 4,\"0405\",129,\"BOOKS\"", "+CPBR: 5,\"1\",129,\"e\"", "+CPBR: 6,\"1\",129,\"f\""})},
+    {"busy-sim", "ATE0;+CMEE=1\rAT+CPBS=\"SM\"\rAT+CPBS=\"SM\"\rAT+CPBS=\"SM\"\r",
+     "ATE0;+CMEE=1\r" + Ok() + Cme(14) + Cme(14) + Ok()},
+    {"modem-error", "ATE0\rAT+CFOO\r", "ATE0\r" + Ok() + "\r\nMODEM ERROR\r\n"},
+};
+INSTANTIATE_TEST_SUITE_P(Dialects, Profiles, testing::ValuesIn(kProfiles),
+                         [](const testing::TestParamInfo<ProfileRow>& i) {
+                             std::string name = i.param.profile;
+                             for (char& c : name)
+                                 if (c == '-')
+                                     c = '_';
+                             return name;
+                         });
+
+TEST(Profiles, EveryProfileHasARow) {
+    for (const Dialect& d : Dialects()) {
+        bool found = false;
+        for (const ProfileRow& r : kProfiles)
+            found = found || d.name == r.profile;
+        EXPECT_TRUE(found) << d.name;
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // every session that asked for them and only by those.
 #include <gtest/gtest.h>
 
+#include "phonesim/control.h"
 #include "phonesim/phone.h"
 #include "phonesim/smsencode.h"
 #include "phonesim/smspdu.h"
@@ -119,5 +120,56 @@ const LongText kLongTexts[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Sms, LongTexts, testing::ValuesIn(kLongTexts),
                          [](const testing::TestParamInfo<LongText>& i) { return std::string(i.param.label); });
+
+// The control interface, one command and its reply per row, then what the phone holds.
+TEST(ControlCommands, DeliverAndSteerTheNetwork) {
+    auto phone = Phone::Create(PhoneState::Empty());
+    ControlCommands control(phone);
+    const std::string longText(200, 'L'); // two parts
+    const std::string threeParts(400, 'T');
+    struct {
+        std::string command, reply;
+    } const rows[] = {
+        {"deliver +4912345 Hello there", "OK stored SM 1"},
+        {"deliver " + std::string("+4912345 ") + longText, "OK stored SM 2,3"},
+        {"deliver-parts +4912345 3,1,2 " + threeParts, "OK stored SM 4,5,6"},
+        {"deliver-parts +4912345 1,3 " + threeParts, "OK stored SM 7,8"},
+        {"deliver-parts +4912345 1,1,2 " + threeParts, "ERROR the order must name parts 1 to 3, each once"},
+        {std::string("deliver-pdu ") + kDeliverHi, "OK stored SM 9"},
+        {"deliver-pdu 0011000381", "ERROR not an SMS-DELIVER PDU: not an SMS-DELIVER"},
+        {"deliver 12ab hi", "ERROR the sender must be a number of up to 20 digits, '+' first if international"},
+        {"deliver +49", "ERROR usage: deliver FROM TEXT"},
+        {"network 5 10 40", "OK"},
+        {"network 7", "ERROR usage: network STAT(0-5) [SIGNAL(0-31,99) [BATTERY(0-100)]]"},
+        {"explode", "ERROR unknown command \"explode\" (try help)"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(control.Run(row.command), row.reply) << row.command.substr(0, 40);
+    PhoneState s = phone->Snapshot();
+    EXPECT_EQ(s.smsSim.messages.size(), 9u);
+    EXPECT_EQ(s.network.registration, 5);
+    EXPECT_EQ(s.network.battery, 40);
+    // The part stored at position 4 is part 3 of 3.
+    DeliverPdu d;
+    ASSERT_TRUE(DecodeDeliverPdu(s.smsSim.messages.at(4).pduHex, -1, &d, nullptr));
+    Concatenation part;
+    ASSERT_TRUE(FindConcatenation(d.userDataHeader, &part));
+    EXPECT_EQ(part.sequence, 3);
+    EXPECT_EQ(part.total, 3);
+}
+
+TEST(ControlServer, AnswersOnItsSocket) {
+    auto phone = Phone::Create(PhoneState::Empty());
+    ControlServer server(phone);
+    char dir[] = "/tmp/phonesim-control-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/control";
+    std::string error, reply;
+    ASSERT_TRUE(server.Start(path, &error)) << error;
+    ASSERT_TRUE(SendControlCommand(path, "deliver +4912345 Hi", &reply)) << reply;
+    EXPECT_EQ(reply, "OK stored SM 1");
+    server.Stop();
+    rmdir(dir);
+}
 
 } // namespace

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
@@ -79,6 +81,30 @@ TEST(PortHolders, InvisibleHolderWithModemManagerRunningGetsTheUdevTag) {
     std::remove((proc + "/812/comm").c_str());
     ::rmdir((proc + "/812").c_str());
     ::rmdir(proc.c_str());
+}
+
+// A device owned by a group the user is not in: the advice names the group and the command.
+TEST(PortHolders, PermissionDeniedNamesTheGroupToJoin) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "harlune-dev-XXXXXX").string();
+    const int fd = ::mkstemp(pattern.data());
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    gid_t groups[256];
+    const int count = ::getgroups(256, groups);
+    gid_t foreign = 0;
+    for (gid_t candidate = 20; candidate < 60000 && !foreign; ++candidate)
+        if (candidate != ::getegid() && std::find(groups, groups + std::max(count, 0), candidate) == groups + count &&
+            ::getgrgid(candidate))
+            foreign = candidate;
+    if (!foreign || ::chown(pattern.c_str(), ::geteuid(), foreign) != 0) {
+        std::remove(pattern.c_str());
+        GTEST_SKIP() << "no group to hand the file to";
+    }
+    const std::string group = ::getgrgid(foreign)->gr_name;
+    const std::string text = serialports::ExplainOpenFailure(pattern, "Permission denied", EACCES);
+    std::remove(pattern.c_str());
+    EXPECT_NE(text.find("belongs to the group " + group + ", and you are not in it"), std::string::npos) << text;
+    EXPECT_NE(text.find("sudo usermod -aG " + group + " $USER"), std::string::npos) << text;
 }
 
 } // namespace

@@ -164,6 +164,7 @@ void UnitsTest::commandLine_data() {
     QTest::newRow("unknown stack") << QStringList{"--stack=xyz"} << "" << "xyz" << true;
     QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "" << "" << true;
     QTest::newRow("two documents") << QStringList{"a", "b"} << "a" << "" << true;
+    QTest::newRow("bare --stack") << QStringList{"--stack", "sim"} << "" << "" << true;
     QTest::newRow("dash file after --") << QStringList{"--", "-odd"} << "-odd" << "" << false;
 }
 

@@ -59,6 +59,12 @@ void CImageRight::OnUpload() {
     ui::ConnectionFacts* f = facts();
     const uint8_t channel = f ? f->ObexChannel() : 0;
     const BdAddr address = f ? f->PhoneAddress() : BdAddr{};
+    // A phone on a USB cable or serial port has no Bluetooth address and no OBEX channel.
+    if (f && f->DeviceFound() && address == BdAddr{}) {
+        message(QStringLiteral("Picture upload needs a Bluetooth connection: %1 is connected on a serial port.")
+                    .arg(QString::fromStdString(f->DeviceName())));
+        return;
+    }
     if (!m_rfcommIf.AssignScnValue(&s_obexPushClassId, channel)) {
         message(QStringLiteral("RFCOMM Interface failed to assign SCN %1 with GUID").arg(channel));
         return;
