@@ -104,6 +104,7 @@ void CImageRight::OnObexOpenDone(tOBEX_ERRORS status, uint8_t responseCode, uint
         closeWithFailure(QStringLiteral("The picture was not sent. %1").arg(file.error));
         return;
     }
+    m_uploadTotal = file.bytes.size();
     m_chunks.emplace(std::move(file.bytes));
     sendNextChunk();
 }
@@ -133,6 +134,22 @@ void CImageRight::OnObexCloseDone(tOBEX_ERRORS, uint8_t, const CObexHeaders&) {
 
 void CImageRight::sendNextChunk() {
     const upload::Chunk chunk = m_chunks->Next();
+    // Progress per chunk on the status line. This runs on the stack's thread: the text is queued
+    // to the pane and dropped with it when the pane is gone.
+    const qsizetype sent = m_uploadTotal - m_chunks->BytesLeft();
+    const qsizetype total = m_uploadTotal;
+    QMetaObject::invokeMethod(
+        this,
+        [this, sent, total] {
+            // Queued before the outcome, so it always shows ahead of "Picture sent".
+            if (total > 0)
+                setStatus(QStringLiteral("Sending picture to %1... %2 of %3 bytes (%4 %)")
+                              .arg(m_deviceName)
+                              .arg(sent)
+                              .arg(total)
+                              .arg(sent * 100 / total));
+        },
+        Qt::QueuedConnection);
     CObexHeaders headers;
     headers.SetName(kObjectName);
     headers.SetBody(chunk.data, chunk.length, chunk.final);

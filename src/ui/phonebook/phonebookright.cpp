@@ -34,6 +34,7 @@ constexpr std::array<Column, 3> kColumns{{
 
 CPhonebookRight::CPhonebookRight(QWidget* parent) : QTableWidget(parent) {
     setObjectName(QStringLiteral("phonebookRight"));
+    setAccessibleName(QStringLiteral("Phone book entries"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -26,6 +26,7 @@ bool isModelName(const QString& path) {
 
 CImageLeft::CImageLeft(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("imageLeft"));
+    setAccessibleName(QStringLiteral("Picture files"));
     setHeaderHidden(true);
     setColumnCount(1);
     setIconSize(QSize(16, 16));

@@ -14,6 +14,7 @@ constexpr int kFormHeightDlu = 98;
 
 CPicturePane::CPicturePane(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("imageRight"));
+    setAccessibleName(QStringLiteral("Picture preview"));
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 }

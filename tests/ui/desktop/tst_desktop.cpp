@@ -16,6 +16,7 @@
 #include "ui/sms/registration.h"
 #include "ui/sms/smsview.h"
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
@@ -88,7 +89,8 @@ void DesktopTest::cleanup() { m_harness.reset(); }
 void DesktopTest::showAt(QSize size) {
     frame()->resize(size);
     frame()->show();
-    QVERIFY(QTest::qWaitForWindowExposed(frame()));
+    // A loaded machine may take a while to map the first window.
+    QVERIFY(QTest::qWaitForWindowExposed(frame(), 20000));
     QTRY_COMPARE(frame()->size(), size);
 }
 
@@ -149,6 +151,19 @@ void DesktopTest::windowKeepsItsSizeAcrossViewsAndFormsFillIt() {
             QVERIFY(scroller);
             QCOMPARE(frame()->CurrentView()->size(), scroller->viewport()->size());
         }
+    // Every control a screen reader stops at has a name (a button's is its text).
+    for (int id : kViews) {
+        frame()->SwitchView(id);
+        for (QWidget* w : frame()->CurrentView()->findChildren<QWidget*>()) {
+            if (w->focusPolicy() == Qt::NoFocus || !w->isVisible() || w->parentWidget()->inherits("QAbstractScrollArea") ||
+                w->inherits("QScrollBar") || w->inherits("QHeaderView") || w->inherits("QSplitterHandle") ||
+                w->parentWidget()->inherits("QComboBox"))
+                continue;
+            const auto* button = qobject_cast<QAbstractButton*>(w);
+            QVERIFY2(!w->accessibleName().isEmpty() || (button && !button->text().isEmpty()),
+                     qPrintable(QStringLiteral("%1 %2 in view %3").arg(w->metaObject()->className(), w->objectName()).arg(id)));
+        }
+    }
     frame()->SwitchView(ui::VIEW_SMS);
     auto* text = frame()->CurrentView()->findChild<QPlainTextEdit*>(QStringLiteral("control1003"));
     auto* send = frame()->CurrentView()->findChild<QPushButton*>(QStringLiteral("control1015"));

@@ -277,11 +277,22 @@ void PictureBrowserTest::uploadArrivesByteIdentical() {
     select(path);
     QSignalSpy finished(right(), &CImageRight::UploadFinished);
     const int putsBefore = m_backend->PushPutRequests();
+    QStringList progress;
+    connect(m_frame.get(), &CMainFrame::StatusTextChanged, this, [&progress](const QString& line) {
+        if (line.contains(QStringLiteral(" bytes (")))
+            progress << line;
+    });
 
     m_frame->OnCommand(ui::ID_UPLOAD_PICTURE);
     QVERIFY(finished.wait(kWaitMs));
+    disconnect(m_frame.get(), &CMainFrame::StatusTextChanged, this, nullptr);
 
     QCOMPARE(finished.first().at(0).toBool(), true);
+    // One progress line per chunk, the last one the whole file.
+    QCOMPARE(progress.size(), bytes.isEmpty() ? 0 : puts);
+    if (!bytes.isEmpty())
+        QVERIFY2(progress.last().endsWith(QStringLiteral("%1 of %1 bytes (100 %)").arg(bytes.size())),
+                 qPrintable(progress.last()));
     QCOMPARE(m_frame->StatusText(), "Picture sent to T68 demo phone");
     QVERIFY(QFile::exists(received()));
     QCOMPARE(readAll(received()), bytes);
