@@ -48,13 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             longest = std::max(longest, packet.size());
     });
     const std::vector<uint8_t> body(1500, 0x5a);
+    // A refusal or a malformed reply carries its own sentence; a transport status names itself.
+    auto saysWhy = [](const obex::ClientResult& r) {
+        return (r.status != obex::ClientStatus::Refused && r.status != obex::ClientStatus::ProtocolError) ||
+               !r.error.empty();
+    };
     obex::ClientResult connect = session.Connect(599, {});
-    if (!connect.ok()) {
-        FUZZ_CHECK(!connect.error.empty() || connect.status == obex::ClientStatus::Refused, "a failed connect says why");
+    FUZZ_CHECK(saysWhy(connect), "a refused or malformed connect reply says why");
+    if (!connect.ok())
         return 0;
-    }
     const uint16_t peerMax = session.PeerMaxPacketLength();
     obex::ClientResult put = session.Put({obex::Header::Text(0x01, u"Dunmere.gif")}, body, true);
+    FUZZ_CHECK(saysWhy(put), "a refused or malformed put reply says why");
     FUZZ_CHECK(longest <= peerMax, "no packet longer than the peer's maximum");
     if (put.ok())
         session.Disconnect({});
