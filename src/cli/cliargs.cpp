@@ -17,6 +17,7 @@ const char* const kCliUsage =
     "  sms send --to NUMBER --text TEXT\n"
     "  devices ...        Bluetooth devices (see harlune-cli devices --help)\n"
     "  push ...           send a picture (see harlune-cli push --help)\n"
+    "  ports [--json]     serial ports of phones and modems, their holders, whether they answer AT\n"
     "\n"
     "--port N opens COMn as registered for the Bluetooth link; --device PATH opens a serial\n"
     "device directly (a phone on a USB cable, a modem). Texts are UTF-8. Output is one entry\n"

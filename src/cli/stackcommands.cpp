@@ -17,9 +17,11 @@
 #include "cli/cliargs.h"
 #include "cli/clioutput.h"
 #include "btstack/obexclient.h"
+#include "btstack/obexpush.h"
 #include "obex/transport.h"
 #include "platform/event.h"
 #include "platform/registry.h"
+#include "pushfile.h"
 
 namespace {
 
@@ -287,19 +289,15 @@ int push(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostre
         err << "harlune-cli: --bt wants an address like 00:80:37:1a:2b:3c, not \"" << *args.bt << "\"\n";
         return kUsage;
     }
-    std::ifstream in(args.file, std::ios::binary);
-    if (!in) {
-        err << "harlune-cli: cannot read " << args.file << ": " << std::strerror(errno) << "\n";
-        return kUsage;
-    }
-    std::vector<uint8_t> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        err << "harlune-cli: cannot read " << args.file << "\n";
+    std::vector<uint8_t> data;
+    if (std::string why; !ReadPushFile(args.file, kMaxPushBytes, &data, &why)) {
+        err << "harlune-cli: " << why << "\n";
         return kUsage;
     }
     const size_t size = data.size();
 
     Pusher pusher(std::move(data));
+    pusher.SetSessionLimit(PushSessionLimitMs(int64_t(size)));
     tOBEX_ERRORS rc;
     if (args.tcp) {
         std::string error;
@@ -321,7 +319,7 @@ int push(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostre
         rc = pusher.Open(*channel, *address, &pusher.OpenHeaders(), uint16_t(kChunk));
     }
     if (rc != OBEX_SUCCESS) {
-        err << "harlune-cli: the OBEX connection was not accepted (error " << int(rc) << ")\n";
+        err << "harlune-cli: the OBEX connection was not accepted: " << ObexFailureSentence(rc, 0) << "\n";
         return kConnection;
     }
     // Every request ends by its own response time-out at the latest, so this wait ends too.
@@ -332,10 +330,11 @@ int push(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostre
         status = kRefused;
         char code[8];
         std::snprintf(code, sizeof code, "0x%02X", pusher.failureCode);
-        what = std::string("refused by the receiver (") + obex::ResponseName(pusher.failureCode) + ", " + code + ")";
+        what = std::string("refused by the receiver (") + obex::ResponseName(pusher.failureCode) + ", " + code + "): " +
+               ObexFailureSentence(pusher.failure, pusher.failureCode);
     } else if (pusher.failure != OBEX_SUCCESS) {
         status = kConnection;
-        what = "failed (OBEX error " + std::to_string(int(pusher.failure)) + ")";
+        what = "failed: " + ObexFailureSentence(pusher.failure, pusher.failureCode);
     }
     if (args.json) {
         out << "{\"ok\":" << (status == kOk ? "true" : "false") << ",\"file\":" << JsonString(args.file)

@@ -1,5 +1,7 @@
 #include "obex/codec.h"
 
+#include "textcodec/textcodec.h"
+
 #include <cstdio>
 
 namespace obex {
@@ -226,81 +228,9 @@ std::vector<uint8_t> Encode(const Packet& packet) {
     return out;
 }
 
-std::optional<std::u16string> Utf16FromUtf8(std::string_view utf8) {
-    std::u16string out;
-    size_t i = 0;
-    while (i < utf8.size()) {
-        const uint8_t c = uint8_t(utf8[i]);
-        uint32_t cp;
-        int extra;
-        if (c < 0x80) {
-            cp = c;
-            extra = 0;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            extra = 2;
-        } else if ((c & 0xF8) == 0xF0) {
-            cp = c & 0x07;
-            extra = 3;
-        } else {
-            return std::nullopt;
-        }
-        if (i + extra >= utf8.size())
-            return std::nullopt;
-        for (int k = 1; k <= extra; ++k) {
-            const uint8_t cc = uint8_t(utf8[i + k]);
-            if ((cc & 0xC0) != 0x80)
-                return std::nullopt;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        static constexpr uint32_t kMinForLength[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < kMinForLength[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return std::nullopt;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(char16_t(0xD800 + (cp >> 10)));
-            out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(char16_t(cp));
-        }
-        i += extra + 1;
-    }
-    return out;
-}
+std::optional<std::u16string> Utf16FromUtf8(std::string_view utf8) { return textcodec::Utf8ToUtf16(utf8); }
 
-std::optional<std::string> Utf8FromUtf16(std::u16string_view utf16) {
-    std::string out;
-    for (size_t i = 0; i < utf16.size(); ++i) {
-        uint32_t cp = utf16[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (i + 1 >= utf16.size() || utf16[i + 1] < 0xDC00 || utf16[i + 1] > 0xDFFF)
-                return std::nullopt;
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-            return std::nullopt;
-        }
-        if (cp < 0x80) {
-            out.push_back(char(cp));
-        } else if (cp < 0x800) {
-            out.push_back(char(0xC0 | (cp >> 6)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(char(0xE0 | (cp >> 12)));
-            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (cp >> 18)));
-            out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
+std::optional<std::string> Utf8FromUtf16(std::u16string_view utf16) { return textcodec::Utf16ToUtf8(utf16); }
 
 std::vector<uint8_t> Utf16BeBytes(std::u16string_view text) {
     std::vector<uint8_t> out;

@@ -12,6 +12,7 @@
 
 #include "platform/debuglog.h"
 #include "platform/serialnames.h"
+#include "serialports/portholders.h"
 
 CComPort::CComPort() = default;
 
@@ -77,14 +78,15 @@ bool CComPort::OpenDevice(const std::string& path) {
     m_devicePath = path;
     m_handle = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_handle < 0) {
-        m_openError = path + ": " + std::strerror(errno);
+        const int err = errno;
+        m_openError = serialports::ExplainOpenFailure(path, std::strerror(err), err);
         platform::DebugLog(m_openError);
         return false;
     }
     // TIOCEXCL alone does not stop root, and a lock on the inode also catches a second open in
     // this same process.
     if (::flock(m_handle, LOCK_EX | LOCK_NB) != 0) {
-        m_openError = path + ": already in use";
+        m_openError = serialports::ExplainOpenFailure(path, "already in use", EWOULDBLOCK);
         platform::DebugLog(m_openError);
         Release();
         return false;
@@ -105,6 +107,8 @@ bool CComPort::ConfigurePort() {
     if (::tcgetattr(m_handle, &m_dcb) != 0)
         return false;
     ::cfmakeraw(&m_dcb);
+    // Phones of this family talk at 19200 bit/s on their serial profile; nothing ever asks for
+    // another speed.
     ::cfsetispeed(&m_dcb, B19200);
     ::cfsetospeed(&m_dcb, B19200);
     m_dcb.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
@@ -121,7 +125,6 @@ bool CComPort::ConfigurePort() {
     // A pty has no modem lines and refuses this; a real port raises DTR.
     int dtr = TIOCM_DTR;
     ::ioctl(m_handle, TIOCMBIS, &dtr);
-    (void)m_baudRate;
     return true;
 }
 

@@ -58,7 +58,6 @@ private:
     void Release();
 
     uint8_t m_portNumber = 1;
-    uint32_t m_baudRate = 19200;
     bool m_hardwareFlow = true;
     termios m_dcb{};
     int m_handle = -1;

@@ -24,10 +24,9 @@ void LogTraffic(const CComPort& port, char direction, std::string_view bytes) {
         else if (c == '\n')
             line += "\\n";
         else if (c < 0x20 || c == 0x7F) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
             line += "\\x";
-            line += kHex[c >> 4];
-            line += kHex[c & 0x0F];
+            line += textcodec::HexDigit(c >> 4);
+            line += textcodec::HexDigit(c);
         } else
             line += static_cast<char>(c);
     }

@@ -1,16 +1,10 @@
 #include "smspdu.h"
 
-#include <cstdio>
-
 #include "charset.h"
 
 namespace {
 
-std::string HexByte(int value) {
-    char buf[3];
-    std::snprintf(buf, sizeof buf, "%02X", value & 0xFF);
-    return buf;
-}
+std::string HexByte(int value) { return ToHex(std::string(1, static_cast<char>(value))); }
 
 LinkError Refused(std::string text) {
     return LinkError::Make(LinkErrorKind::InvalidInput, std::move(text));
@@ -42,25 +36,6 @@ std::string PackSeptets(const std::vector<uint8_t>& septets) {
     if (bitCount > 0)
         octets.push_back(static_cast<char>(bits & 0xFF));
     return ToHex(octets);
-}
-
-std::vector<uint8_t> UnpackSeptets(std::string_view octets, size_t count) {
-    std::vector<uint8_t> septets;
-    uint32_t bits = 0;
-    int bitCount = 0;
-    size_t next = 0;
-    while (septets.size() < count) {
-        if (bitCount < 7) {
-            if (next >= octets.size())
-                break;
-            bits |= static_cast<uint32_t>(static_cast<unsigned char>(octets[next++])) << bitCount;
-            bitCount += 8;
-        }
-        septets.push_back(static_cast<uint8_t>(bits & 0x7F));
-        bits >>= 7;
-        bitCount -= 7;
-    }
-    return septets;
 }
 
 bool ParseSmsDestination(std::string_view text, SmsDestination& out, LinkError& error) {

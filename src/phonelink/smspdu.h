@@ -17,7 +17,6 @@ std::string SwapSemiOctets(std::string_view digits);
 // Septets packed least significant bit first, as upper-case hexadecimal: "Hello" gives
 // "C8329BFD06".
 std::string PackSeptets(const std::vector<uint8_t>& septets);
-std::vector<uint8_t> UnpackSeptets(std::string_view octets, size_t count);
 
 struct SmsDestination {
     std::string digits;

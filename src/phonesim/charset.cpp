@@ -1,19 +1,10 @@
 #include "phonesim/charset.h"
 
-#include "phonesim/gsmalphabet.h"
+#include "textcodec/gsmalphabet.h"
+#include "textcodec/textcodec.h"
 
 namespace phonesim {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 unsigned char FoldLatin1(unsigned char c) {
     if (c >= 'A' && c <= 'Z')
@@ -37,18 +28,13 @@ std::string StoredToLine(const std::string& latin1, Charset charset) {
         return out;
     case Charset::Gsm:
         for (char c : latin1) {
-            std::string s = UnicodeToGsm(static_cast<unsigned char>(c));
+            std::string s = textcodec::EncodeGsmChar(static_cast<unsigned char>(c));
             out += s.empty() ? std::string("?") : s;
         }
         return out;
     case Charset::Ucs2: {
-        static const char kHex[] = "0123456789ABCDEF";
-        for (char c : latin1) {
-            unsigned char b = static_cast<unsigned char>(c);
-            out += "00";
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
-        }
+        for (char c : latin1)
+            out += "00" + textcodec::ToHex(std::string(1, c));
         return out;
     }
     }
@@ -79,7 +65,7 @@ bool LineToStored(const std::string& text, Charset charset, std::string* latin1)
         for (size_t i = 0; i < text.size(); i += 4) {
             int unit = 0;
             for (size_t k = 0; k < 4; ++k) {
-                int v = HexValue(text[i + k]);
+                int v = textcodec::HexDigitValue(text[i + k]);
                 if (v < 0)
                     return false;
                 unit = unit * 16 + v;
@@ -104,24 +90,26 @@ bool Latin1StartsWithNoCase(const std::string& text, const std::string& prefix) 
     return true;
 }
 
-std::string Latin1ToUtf8(const std::string& latin1) {
-    std::string out;
-    for (char c : latin1)
-        AppendUtf8(static_cast<unsigned char>(c), &out);
-    return out;
-}
+std::string Latin1ToUtf8(const std::string& latin1) { return textcodec::Latin1ToUtf8(latin1); }
 
 bool Utf8ToLatin1(const std::string& utf8, std::string* latin1) {
-    std::u32string codePoints;
-    if (!DecodeUtf8(utf8, &codePoints))
+    auto out = textcodec::Utf8ToLatin1(utf8);
+    if (!out)
         return false;
-    std::string out;
-    for (char32_t c : codePoints) {
-        if (c > 0xFF)
+    *latin1 = std::move(*out);
+    return true;
+}
+
+bool GsmSeptetsToUtf8(const std::string& septets, std::string* utf8) {
+    for (size_t i = 0; i < septets.size(); ++i) {
+        if (static_cast<unsigned char>(septets[i]) > 0x7F)
             return false;
-        out += static_cast<char>(c);
+        if (septets[i] == static_cast<char>(textcodec::kGsmEscape) && ++i == septets.size())
+            return false;
+        if (static_cast<unsigned char>(septets[i]) > 0x7F)
+            return false;
     }
-    *latin1 = std::move(out);
+    *utf8 = textcodec::EncodeUtf8(textcodec::FromGsmSeptets(std::string_view(septets)));
     return true;
 }
 

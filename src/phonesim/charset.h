@@ -20,6 +20,11 @@ bool LineToStored(const std::string& text, Charset charset, std::string* latin1)
 bool Latin1StartsWithNoCase(const std::string& text, const std::string& prefix);
 
 std::string Latin1ToUtf8(const std::string& latin1);
+
+// GSM septets (one per byte) to UTF-8 with the shared alphabet. False for a byte above 127 or an
+// escape with nothing after it: a text this phone receives that way was cut, and is refused
+// rather than stored with the space a display would show.
+bool GsmSeptetsToUtf8(const std::string& septets, std::string* utf8);
 // False when the text holds a character outside ISO 8859-1 or is not valid UTF-8.
 bool Utf8ToLatin1(const std::string& utf8, std::string* latin1);
 

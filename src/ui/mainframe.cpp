@@ -10,6 +10,7 @@
 #include "ui/resources.h"
 #include "ui/strings.h"
 #include "ui/vantreldoc.h"
+#include "ui/vantrelview.h"
 #include "ui/view.h"
 #include "ui/winapp.h"
 
@@ -155,6 +156,7 @@ void CMainFrame::buildMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(addCommand(ui::ID_WEB_LINK, QStringLiteral("DUNMERE on the web")));
     help->addAction(addCommand(ui::ID_APP_ABOUT, QStringLiteral("&About Harlune...")));
+    addConnectionCommands(file, help);
 
     // Accelerators of the standard table that no menu item carries.
     addCommand(ui::ID_FILE_NEW, QStringLiteral("New"), {QKS(Qt::CTRL | Qt::Key_N)});
@@ -166,6 +168,15 @@ void CMainFrame::buildMenus() {
 
     for (QMenu* menu : {file, edit, view, help})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+}
+
+void CMainFrame::addConnectionCommands(QMenu* file, QMenu* help) {
+    QAction* connectPhone = addCommand(ui::ID_CONNECT_PHONE, QStringLiteral("&Connect to phone..."));
+    file->insertAction(file->actions().value(0), connectPhone);
+    file->insertSeparator(file->actions().value(1));
+    QAction* info = addCommand(ui::ID_PHONE_INFO, QStringLiteral("&Phone information"));
+    help->insertAction(help->actions().value(0), info);
+    help->insertSeparator(help->actions().value(1));
 }
 
 void CMainFrame::buildStatusBar() {
@@ -390,6 +401,17 @@ void CMainFrame::EnsurePhoneLink() {
     // A negative number can only come from a broken notification; port 0 is never mapped, so
     // the open fails with the usual message instead of reaching some other device.
     m_phoneLink = std::make_unique<CPhoneLink>(static_cast<uint16_t>(port < 0 ? 0 : port), this);
+}
+
+void CMainFrame::ForgetPhone() {
+    m_phoneLink.reset();
+    m_phonebookPending = true;
+    m_melodiesPending = true;
+    if (m_currentViewId == ui::VIEW_START)
+        return;
+    if (!m_factories.count(ui::VIEW_START))
+        m_factories[ui::VIEW_START] = [](const ui::ViewArgs&) { return new CVantrelView; };
+    SwitchView(ui::VIEW_START);
 }
 
 void CMainFrame::EnsurePhonebookRead() {

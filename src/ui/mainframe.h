@@ -17,6 +17,7 @@
 class CPhoneLink;
 class CVantrelDoc;
 class QLabel;
+class QMenu;
 class CElidingLabel;
 class QToolBar;
 
@@ -74,6 +75,9 @@ public:
     void RefreshPrompts();
 
     CPhoneLink* PhoneLink() const { return m_phoneLink.get(); }
+    // Another phone is being chosen (Connect to phone...): the link and everything read over it
+    // go, and the start view comes back, so nothing of the old phone is shown as the new one's.
+    void ForgetPhone();
     void EnsurePhoneLink();
     void EnsurePhonebookRead();
     void EnsureMelodiesRead();
@@ -98,6 +102,9 @@ protected:
 private:
     QAction* addCommand(int id, const QString& text, const QList<QKeySequence>& keys = {});
     void buildMenus();
+    // "Connect to phone..." at the top of File, "Phone information" in Help; the application
+    // object handles both.
+    void addConnectionCommands(QMenu* file, QMenu* help);
     void buildStatusBar();
     bool frameHandles(int commandId) const;
     void runFrameCommand(int commandId);

@@ -17,23 +17,6 @@ TEST(SmsPacking, WorkedExamples) {
     EXPECT_EQ(SwapSemiOctets("12345F"), "2143F5");
 }
 
-TEST(SmsPacking, UnpackReversesPack) {
-    auto septets = Septets(U"The quick brown fox @ 100€ [ok]");
-    auto octets = FromHex(PackSeptets(septets));
-    ASSERT_TRUE(octets);
-    EXPECT_EQ(UnpackSeptets(*octets, septets.size()), septets);
-}
-
-TEST(GsmAlphabet, DefaultAndExtensionCharacters) {
-    EXPECT_EQ(Septets(U"@"), (std::vector<uint8_t>{0x00}));
-    EXPECT_EQ(Septets(U"€"), (std::vector<uint8_t>{0x1B, 0x65}));
-    EXPECT_EQ(Septets(U"[]"), (std::vector<uint8_t>{0x1B, 0x3C, 0x1B, 0x3E}));
-    EXPECT_EQ(Septets(U"$£é"), (std::vector<uint8_t>{0x02, 0x01, 0x05}));
-    EXPECT_FALSE(ToGsmSeptets(U"ж"));
-    EXPECT_FALSE(ToGsmSeptets(U"`")) << "the backtick has no place in the alphabet";
-    EXPECT_EQ(FromGsmSeptets(Septets(U"@€[x]")), U"@€[x]");
-}
-
 struct PduCase {
     const char* label;
     const char* text;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "phonesim/gsmalphabet.h"
 #include "phonesim/smspdu.h"
 
 using namespace phonesim;
@@ -149,22 +148,5 @@ const Bad kBad[] = {
     {"service centre too long", "0C91" + std::string(22, '1') + "1100038121F30000AA02C834", -1},
 };
 INSTANTIATE_TEST_SUITE_P(Pdu, DecodeBad, testing::ValuesIn(kBad));
-
-TEST(GsmAlphabet, EveryCharacterRoundTrips) {
-    for (int s = 0; s < 128; ++s) {
-        if (s == kGsmEscape)
-            continue;
-        EXPECT_EQ(UnicodeToGsm(GsmToUnicode(static_cast<uint8_t>(s))), std::string(1, static_cast<char>(s))) << s;
-    }
-    const char32_t extension[] = {U'\f', U'^', U'{', U'}', U'\\', U'[', U'~', U']', U'|', U'€'};
-    for (char32_t c : extension) {
-        std::string septets = UnicodeToGsm(c);
-        ASSERT_EQ(septets.size(), 2u);
-        EXPECT_EQ(septets[0], '\x1B');
-        EXPECT_EQ(GsmExtensionToUnicode(static_cast<uint8_t>(septets[1])), c);
-    }
-    EXPECT_EQ(UnicodeToGsm(U'ж'), "");
-    EXPECT_EQ(UnicodeToGsm(U'`'), "");
-}
 
 } // namespace
