@@ -10,12 +10,25 @@
 #include <unistd.h>
 
 namespace {
-std::string folder() {
-    static std::string dir = [] {
+// One folder for the whole run, removed when libFuzzer exits (it ends a timed run with exit(),
+// which runs static destructors), so no run leaves a folder behind in the temporary directory.
+struct TempFolder {
+    std::string path;
+    TempFolder() {
         char tmpl[] = "/tmp/harlune-fuzz-push-XXXXXX";
-        return std::string(::mkdtemp(tmpl));
-    }();
-    return dir;
+        if (const char* made = ::mkdtemp(tmpl))
+            path = made;
+        FUZZ_CHECK(!path.empty(), "a temporary folder can be made");
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+const std::string& folder() {
+    static TempFolder dir;
+    return dir.path;
 }
 } // namespace
 

@@ -28,6 +28,14 @@ const std::string* Registry::pathOf(HKEY key) const {
     return it == m_handles.end() ? nullptr : &it->second->path;
 }
 
+RegNode* Registry::nodeOf(HKEY key, long* status) const {
+    const std::string* path = pathOf(key);
+    RegTree::Node* node = path ? m_tree->Find(*path) : nullptr;
+    if (!node)
+        *status = path ? kErrorFileNotFound : kErrorInvalidHandle;
+    return node;
+}
+
 HKEY Registry::newHandle(std::string path) {
     auto handle = std::make_unique<RegKeyHandle>(RegKeyHandle{std::move(path), false});
     HKEY key = handle.get();
@@ -66,12 +74,10 @@ long Registry::CreateKey(HKEY parent, std::string_view subKey, HKEY* result, Reg
 
 long Registry::EnumKey(HKEY key, uint32_t index, char* name, uint32_t nameSize) {
     std::lock_guard lock(m_mutex);
-    const std::string* path = pathOf(key);
-    if (!path)
-        return kErrorInvalidHandle;
-    const RegTree::Node* node = m_tree->Find(*path);
+    long status = kErrorSuccess;
+    const RegTree::Node* node = nodeOf(key, &status);
     if (!node)
-        return kErrorFileNotFound;
+        return status;
     if (index >= node->children.size())
         return kErrorNoMoreItems;
     auto it = node->children.begin();
@@ -85,12 +91,10 @@ long Registry::EnumKey(HKEY key, uint32_t index, char* name, uint32_t nameSize) 
 
 long Registry::QueryValue(HKEY key, std::string_view valueName, uint32_t* type, uint8_t* data, uint32_t* size) {
     std::lock_guard lock(m_mutex);
-    const std::string* path = pathOf(key);
-    if (!path)
-        return kErrorInvalidHandle;
-    const RegTree::Node* node = m_tree->Find(*path);
+    long status = kErrorSuccess;
+    const RegTree::Node* node = nodeOf(key, &status);
     if (!node)
-        return kErrorFileNotFound;
+        return status;
     auto it = node->values.find(regpath::Lower(valueName));
     if (it == node->values.end())
         return kErrorFileNotFound;
@@ -118,12 +122,10 @@ long Registry::QueryValue(HKEY key, std::string_view valueName, uint32_t* type, 
 long Registry::SetValue(HKEY key, std::string_view valueName, uint32_t type, const uint8_t* data, uint32_t size,
                         RegOrigin origin) {
     std::lock_guard lock(m_mutex);
-    const std::string* path = pathOf(key);
-    if (!path)
-        return kErrorInvalidHandle;
-    RegTree::Node* node = m_tree->Find(*path);
+    long status = kErrorSuccess;
+    RegTree::Node* node = nodeOf(key, &status);
     if (!node)
-        return kErrorFileNotFound;
+        return status;
     RegTree::SetValue(*node, valueName, {type, std::vector<uint8_t>(data, data + size)}, origin);
     return kErrorSuccess;
 }

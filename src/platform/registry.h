@@ -71,6 +71,7 @@ std::string FormatRegistryText(const std::vector<RegFileKey>& keys);
 enum class RegOrigin { Default, User, Live };
 
 class RegTree;
+struct RegNode;
 
 class Registry {
 public:
@@ -116,6 +117,9 @@ private:
     // With the lock held: the path of a root or of a handle this registry gave out and has not
     // closed; null for anything else (a closed or foreign handle is refused, never followed).
     const std::string* pathOf(HKEY key) const;
+    // With the lock held: the key a handle names, or null with kErrorInvalidHandle (not a
+    // handle of ours) or kErrorFileNotFound (its key was removed) in *status.
+    RegNode* nodeOf(HKEY key, long* status) const;
     HKEY newHandle(std::string path);
 
     mutable std::mutex m_mutex;

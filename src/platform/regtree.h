@@ -11,19 +11,24 @@
 
 namespace platform {
 
-class RegTree {
-public:
+// One key with its values. Its entries keep the name as first written; lookups use the
+// lower-case map keys.
+struct RegNode {
     struct Entry {
-        std::string name; // as first written; lookups use the lower-case map key
+        std::string name;
         RegValue value;
         RegOrigin origin;
     };
-    struct Node {
-        std::string name;
-        RegOrigin origin = RegOrigin::Default;
-        std::map<std::string, std::unique_ptr<Node>> children; // by lower-case name
-        std::map<std::string, Entry> values;                  // by lower-case name
-    };
+    std::string name;
+    RegOrigin origin = RegOrigin::Default;
+    std::map<std::string, std::unique_ptr<RegNode>> children; // by lower-case name
+    std::map<std::string, Entry> values;                     // by lower-case name
+};
+
+class RegTree {
+public:
+    using Node = RegNode;
+    using Entry = RegNode::Entry;
 
     RegTree(); // the two roots, empty
 

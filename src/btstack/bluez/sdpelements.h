@@ -1,10 +1,14 @@
 #pragma once
-// Reading of SDP service records from their wire form (the SDP data-element encoding), with no
-// I/O: the search code hands over the bytes a phone sent, the tests hand over recorded ones.
+// What the program reads from an SDP service record, taken from libbluetooth's parsed record
+// with libbluetooth's own accessors. libbluetooth parses the phone's bytes (sdp_extract_pdu,
+// inside the search request); the tests and the fuzz target hand recorded bytes to the same
+// function, so what they check is what the search sees.
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
+
+#include <bluetooth/bluetooth.h>
+#include <bluetooth/sdp.h>
 
 #include "btstack/bttypes.h"
 
@@ -17,16 +21,8 @@ struct SdpRecordInfo {
     int rfcommChannel = -1;           // from the protocol descriptor list; -1: no RFCOMM (or a bad channel)
 };
 
-struct SdpParseResult {
-    bool ok = false;
-    std::string error; // what was wrong, with the byte offset
-    std::vector<SdpRecordInfo> records;
-};
-
-// One record: a sequence of (16-bit attribute id, value) pairs.
-SdpParseResult ParseSdpRecord(std::span<const uint8_t> bytes);
-// The attribute lists of a service search attribute response: a sequence of records.
-SdpParseResult ParseSdpAttributeLists(std::span<const uint8_t> bytes);
+// Name, classes and RFCOMM channel of a record; missing or mistyped attributes stay empty.
+SdpRecordInfo RecordInfoOf(const sdp_record_t& record);
 
 // A 16- or 32-bit SDP UUID on the Bluetooth base UUID.
 GUID GuidFromShortUuid(uint32_t shortUuid);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -12,8 +11,6 @@
 #include <bluetooth/bluetooth.h>
 #include <bluetooth/sdp.h>
 #include <bluetooth/sdp_lib.h>
-
-#include "platform/debuglog.h"
 
 namespace btstack::bluez {
 
@@ -142,23 +139,8 @@ bool SearchSdp(const BdAddr& address, const GUID& serviceClass, int connectTimeo
         return false;
     }
     std::vector<SdpRecordInfo> all;
-    for (sdp_list_t* item = found.list; item; item = item->next) {
-        auto* record = static_cast<sdp_record_t*>(item->data);
-        // The records go back to their wire form and through the one record reader, so that
-        // what the program learns from a phone is what the tests check on recorded bytes.
-        sdp_buf_t buffer{};
-        if (sdp_gen_record_pdu(record, &buffer) < 0)
-            continue;
-        SdpParseResult parsed = ParseSdpRecord({buffer.data, buffer.data_size});
-        std::free(buffer.data);
-        if (!parsed.ok) {
-            // One bad record must not hide the good ones beside it.
-            platform::DebugLog("bluez: service record skipped: " + parsed.error);
-            continue;
-        }
-        for (SdpRecordInfo& r : parsed.records)
-            all.push_back(std::move(r));
-    }
+    for (sdp_list_t* item = found.list; item; item = item->next)
+        all.push_back(RecordInfoOf(*static_cast<const sdp_record_t*>(item->data)));
     *records = RecordsOfClass(std::move(all), serviceClass);
     return true;
 }
