@@ -9,7 +9,9 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
   -DHARLUNE_FUZZ=ON -DHARLUNE_BUILD_TESTS=OFF -DHARLUNE_BUILD_BENCH=OFF -DHARLUNE_BUILD_GUI=OFF >/dev/null || exit 1
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

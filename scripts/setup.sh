@@ -7,12 +7,24 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
   libbluetooth-dev
+  libphonenumber-dev   # contacts: the same number in national and international form
+  nlohmann-json3-dev   # the phone backup file (JSON)
+  libudev-dev  # the phones and modems on USB serial ports, and their plug/unplug events
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick fonts-dejavu-core
   openobex-apps python3 python3-dbusmock dbus
   desktop-file-utils
+  openbox    # the window manager the X-server window tests run under
+  x11-utils  # xprop: those tests wait until the window manager has the display
+  gammu  # a third-party phone tool the emulated phone's peer tests run against it
 )
+# The packages of every external program the build and the tests call (scripts/tools.txt), so a
+# tool a test needs cannot be missing from the set-up.
+while read -r tool package _; do
+  case $tool in ''|'#'*) continue ;; esac
+  packages+=("$package")
+done < "$(dirname "$0")/tools.txt"
 
 missing=()
 for p in "${packages[@]}"; do

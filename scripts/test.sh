@@ -4,14 +4,22 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
+# Every program a build step or test calls must be there, from the package setup.sh installs:
+# otherwise a fresh machine fails (or skips) where this one passes.
+bash scripts/check-tools.sh || exit 1
 
 jobs=$(nproc 2>/dev/null || echo 2)
 status=0
 
+# Three builds of one tree: a compiler cache keyed on paths relative to the checkout lets a later
+# run (or another clone) reuse what an earlier one compiled.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+
 run_suite() {
   local dir=$1; shift
   echo "== configure $dir"
-  cmake -S . -B "$dir" -G Ninja "$@" || return 1
+  cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" || return 1
   echo "== build $dir"
   cmake --build "$dir" -j "$jobs" || return 1
   echo "== test $dir"

@@ -5,6 +5,7 @@
 #include "bluetooth/vantrelapp.h"
 #include "btstack/backend.h"
 #include "btstack/bluez/bluezbackend.h"
+#include "btstack/sim/registersim.h"
 #include "ui/melody/registration.h"
 #include "ui/phonebook/registerphonebook.h"
 #include "ui/sms/registration.h"
@@ -12,6 +13,7 @@
 CVantrelApp theApp;
 
 int main(int argc, char** argv) {
+    btstack::RegisterSimBackend();
     btstack::RegisterBackendFactory("bluez", btstack::bluez::CreateBluezBackend);
     RegisterPhonebookViews();
     RegisterMelodyView();

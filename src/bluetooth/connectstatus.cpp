@@ -36,6 +36,19 @@ std::string ReadingRecords(const BdAddr& address) {
 
 std::string ConnectingTo(const std::string& deviceName) { return "Connecting to " + deviceName; }
 
+std::string SerialChosen(const std::string& deviceName, const std::string& devicePath, int16_t comPort) {
+    return "Using " + deviceName + " on " + devicePath + ", COM port " + std::to_string(comPort);
+}
+
+std::string PhoneIdentified(const std::string& phoneName, int16_t comPort) {
+    return "Connected to " + phoneName + ", on COM port " + std::to_string(comPort);
+}
+
+std::string LinkLost(const std::string& phoneName) {
+    return "The connection to " + (phoneName.empty() ? std::string("the phone") : phoneName) +
+           " was lost. File > Connect to phone... connects again.";
+}
+
 std::string NoPhoneClickedName() { return "(no phone selected)"; }
 
 } // namespace connectstatus

@@ -19,6 +19,14 @@ std::string DiscoveryStartFailed(const BdAddr& address);
 std::string ReadingRecords(const BdAddr& address);
 std::string ConnectingTo(const std::string& deviceName);        // per OBEX record
 
+// A phone or modem on a serial port was chosen: "Using Dunmere Test modem (/dev/ttyACM0) on
+// /dev/ttyACM0, COM port 200".
+std::string SerialChosen(const std::string& deviceName, const std::string& devicePath, int16_t comPort);
+// Once the connected phone told its maker and model: "Connected to Dunmere T68, on COM port 5".
+std::string PhoneIdentified(const std::string& phoneName, int16_t comPort);
+// The line went down under an open link (cable pulled, phone off, Bluetooth out of range).
+std::string LinkLost(const std::string& phoneName);
+
 // The name shown when OK was pressed before any phone was clicked.
 std::string NoPhoneClickedName();
 

@@ -2,10 +2,14 @@
 
 #include "bluetooth/connectstatus.h"
 #include "bluetooth/deviceselectdlg.h"
+#include "bluetooth/phoneidentity.h"
+#include "bluetooth/phoneinfodlg.h"
 #include "btstack/backend.h"
+#include "phonelink/phonelink.h"
 #include "platform/debuglog.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "platform/serialnames.h"
 #include "ui/aboutdlg.h"
 #include "ui/doctemplate.h"
 #include "ui/ids.h"
@@ -15,6 +19,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QThread>
 
 #include <memory>
@@ -51,6 +56,7 @@ bool CVantrelApp::InitInstance() {
     loadRegistry();
     QString stackLine;
     const bool stackUsable = chooseStack(commandLine.stack, &stackLine);
+    m_stackUsable = stackUsable;
 
     QCoreApplication::setApplicationName(ui::Strings::Instance().Load(ui::AFX_IDS_APP_TITLE));
     SetRegistryKey(QStringLiteral("Local AppWizard-Generated Applications"));
@@ -59,6 +65,7 @@ bool CVantrelApp::InitInstance() {
     if (!ProcessShellCommand(commandLine))
         return false;
 
+    startGuiHelpers();
     CMainFrame* frame = MainFrame();
     frame->show();
     frame->update();
@@ -107,9 +114,11 @@ bool CVantrelApp::chooseStack(const QString& stack, QString* line) {
 }
 
 int CVantrelApp::ExitInstance() {
+    m_linkWatch.reset();
     {
         std::lock_guard lock(m_statusMutex);
         m_shuttingDown = true;
+        m_guiContext.reset(); // the OBEX search queues its call under this lock
     }
     m_statusHandedOver.notify_all();
     m_discoveryDone.Set();
@@ -125,12 +134,82 @@ int CVantrelApp::ExitInstance() {
 }
 
 bool CVantrelApp::OnCmdMsg(int commandId, bool execute) {
+    if (commandId == ui::ID_CONNECT_PHONE) {
+        if (execute && m_stackUsable)
+            ConnectAgain();
+        return m_stackUsable;
+    }
+    if (commandId == ui::ID_PHONE_INFO) {
+        if (execute && m_deviceFound)
+            ShowPhoneInfo();
+        return m_deviceFound;
+    }
     if (commandId == ui::ID_APP_ABOUT) {
         if (execute)
             ShowAboutBox();
         return true;
     }
     return CWinApp::OnCmdMsg(commandId, execute);
+}
+
+void CVantrelApp::startGuiHelpers() {
+    m_guiContext = std::make_unique<QObject>();
+    m_linkWatch = std::make_unique<QTimer>();
+    m_linkWatch->setInterval(1000);
+    QObject::connect(m_linkWatch.get(), &QTimer::timeout, m_guiContext.get(), [this] { watchLink(); });
+    m_linkWatch->start();
+}
+
+void CVantrelApp::ConnectAgain() {
+    if (CMainFrame* frame = MainFrame())
+        frame->ForgetPhone();
+    m_deviceFound = false;
+    m_comPort = 0;
+    m_obexChannel = 0;
+    m_linkLostSaid = false;
+    ConnectToPhone();
+    if (CMainFrame* frame = MainFrame())
+        frame->UpdateCommandUI();
+}
+
+void CVantrelApp::ShowPhoneInfo() {
+    CMainFrame* frame = MainFrame();
+    if (!frame)
+        return;
+    frame->EnsurePhoneLink();
+    CPhoneInfoDlg dialog(frame->PhoneLink(), QStringLiteral("COM%1").arg(int(m_comPort)), frame);
+    dialog.exec();
+}
+
+void CVantrelApp::announcePhone() {
+    CMainFrame* frame = MainFrame();
+    if (!frame || !m_deviceFound)
+        return;
+    frame->EnsurePhoneLink();
+    CPhoneLink* link = frame->PhoneLink();
+    if (!link)
+        return;
+    if (!link->IsOpen()) {
+        // Why, with the holder of a busy port, rather than a bare "open failed".
+        SetStatusText(link->Port().OpenError());
+        return;
+    }
+    const std::string name = phoneinfo::IdentityName(phoneinfo::QueryIdentity(*link));
+    if (!name.empty())
+        SetStatusText(connectstatus::PhoneIdentified(name, m_comPort));
+}
+
+void CVantrelApp::watchLink() {
+    CMainFrame* frame = MainFrame();
+    CPhoneLink* link = frame ? frame->PhoneLink() : nullptr;
+    if (!link || !link->IsOpen() || m_linkLostSaid)
+        return;
+    if (!link->Port().LineLost() && link->Port().WaitReadable(0) != CComPort::WaitResult::Hangup)
+        return;
+    m_linkLostSaid = true;
+    m_deviceFound = false;
+    SetStatusText(connectstatus::LinkLost(DeviceName()));
+    frame->UpdateCommandUI();
 }
 
 void CVantrelApp::ShowAboutBox() {
@@ -200,6 +279,14 @@ void CVantrelApp::ConnectToPhone() {
         }
         choice = dialog.Choice();
     }
+    if (m_serialComPort) {
+        platform::UnregisterSerialPort(m_serialComPort);
+        m_serialComPort = 0;
+    }
+    if (choice.serviceFound && !choice.serialDevice.empty()) {
+        connectSerial(choice);
+        return;
+    }
     {
         // Set before the request: the connected-state notification may come at once, and its
         // OBEX search reads both.
@@ -219,8 +306,31 @@ void CVantrelApp::ConnectToPhone() {
             SetStatusText(connectstatus::CreateConnectionFailed(rc));
     } else {
         SetStatusText(connectstatus::ServiceNotFound(choice.deviceName));
+        // A port held by another program (or closed to this user) says by whom and what to do.
+        if (!choice.serialProblem.empty())
+            SetStatusText(choice.serialProblem);
     }
     m_deviceFound = choice.serviceFound;
+}
+
+void CVantrelApp::connectSerial(const DeviceChoice& choice) {
+    RemoveConnection(); // a Bluetooth link chosen earlier goes
+    {
+        std::lock_guard lock(m_phoneMutex);
+        m_deviceName = choice.deviceName;
+        m_phoneAddress = {};
+    }
+    // The first COM name above the stack's own that nobody registered.
+    int16_t port = 200;
+    while (port < 255 && platform::ResolveSerialName("COM" + std::to_string(port)))
+        ++port;
+    platform::RegisterSerialPort(port, choice.serialDevice);
+    m_serialComPort = port;
+    m_comPort = port;
+    m_obexChannel = 0;
+    m_deviceFound = true;
+    SetStatusText(connectstatus::SerialChosen(choice.deviceName, choice.serialDevice, port));
+    announcePhone();
 }
 
 void CVantrelApp::OnSppStateChange(const BdAddr& address, const DevClass&, const std::string&, int16_t comPort,
@@ -228,6 +338,22 @@ void CVantrelApp::OnSppStateChange(const BdAddr& address, const DevClass&, const
     if (state == SPP_STATE_CONNECTED) {
         m_comPort = comPort;
         SetStatusText(connectstatus::Connected(address, comPort));
+        // The demo phone says when it runs without its state file (unreadable, or held by
+        // another program): on the status line and in a message that does not block.
+        const auto backend = btstack::CurrentBackend();
+        if (const std::string notice = backend ? backend->TakeNotice() : std::string(); !notice.empty()) {
+            SetStatusText(notice);
+            if (QCoreApplication* app = QCoreApplication::instance())
+                QMetaObject::invokeMethod(
+                    app,
+                    [this, notice] {
+                        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Demo phone"),
+                                                    QString::fromStdString(notice), QMessageBox::Ok, MainFrame());
+                        box->setAttribute(Qt::WA_DeleteOnClose);
+                        box->show();
+                    },
+                    Qt::QueuedConnection);
+        }
         startObexSearch();
     } else {
         // A link that never came up says why (missing rights for the RFCOMM TTY, for instance),
@@ -272,4 +398,9 @@ void CVantrelApp::ObexDiscoveryThread() {
             m_obexChannel = channel;
         SetStatusText(connectstatus::ConnectingTo(name));
     }
+    // The AT exchanges belong to the GUI thread; queued there, and dropped if the program is
+    // already closing.
+    std::lock_guard lock(m_statusMutex);
+    if (!m_shuttingDown && m_guiContext)
+        QMetaObject::invokeMethod(m_guiContext.get(), [this] { announcePhone(); }, Qt::QueuedConnection);
 }

@@ -12,12 +12,16 @@
 #include "ui/winapp.h"
 
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
+
+struct DeviceChoice;
 
 class CVantrelApp : public CWinApp, public CSppClient, public CBtIf, public ui::ConnectionFacts {
 public:
@@ -44,6 +48,10 @@ public:
     // Device selection, then the serial-port-profile connection request; returns without
     // waiting for the connection.
     void ConnectToPhone();
+    // "Connect to phone...": forgets the phone in use (its link, what was read) and runs the
+    // device selection and connection again; after Cancel, a failed search or a lost link.
+    void ConnectAgain();
+    void ShowPhoneInfo();
     void ShowAboutBox();
     // How start-up asks whether BlueZ has an adapter when the command line names no stack. The
     // program sets the real D-Bus probe; left empty (tests), the demo phone is the default.
@@ -63,6 +71,13 @@ private:
     // why, or, when false is returned, why the stack asked for cannot be used.
     bool chooseStack(const QString& stack, QString* line);
     bool shuttingDown() const;
+    // GUI thread, after the connection's OBEX search: the phone's maker and model on the status line.
+    void announcePhone();
+    // GUI thread, every second: a line that hung up under an open link is said at once.
+    void watchLink();
+    void startGuiHelpers();
+    // A phone or modem on a serial port: registered as a COM port of its own and used at once.
+    void connectSerial(const DeviceChoice& choice);
 
     std::atomic<int16_t> m_comPort{0};
     std::atomic<uint8_t> m_obexChannel{0};
@@ -79,6 +94,14 @@ private:
     mutable std::mutex m_statusMutex;
     std::condition_variable m_statusHandedOver;
     bool m_shuttingDown = false;
+
+    bool m_stackUsable = false;
+    int16_t m_serialComPort = 0; // the live COM name of a chosen serial device, 0 when none
+    bool m_linkLostSaid = false;
+    // Context of the calls queued to the GUI thread: they are dropped with it when this object
+    // goes. Made in InitInstance (QObjects need the application).
+    std::unique_ptr<QObject> m_guiContext;
+    std::unique_ptr<QTimer> m_linkWatch;
 
     std::mutex m_workerMutex;
     platform::Worker m_obexWorker;

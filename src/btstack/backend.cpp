@@ -1,11 +1,9 @@
 #include "btstack/backend.h"
 
-#include <cstdio>
 #include <map>
 #include <mutex>
 
 #include "btstack/servicecache.h"
-#include "btstack/sim/simbackend.h"
 #include "platform/registry.h"
 
 namespace btstack {
@@ -29,13 +27,6 @@ bool Backend::FindDevice(const BdAddr& address, DeviceEntry* entry) {
             return true;
         }
     return false;
-}
-
-std::string RegistryKeyName(const BdAddr& address) {
-    char text[18];
-    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", address[0], address[1], address[2], address[3],
-                  address[4], address[5]);
-    return text;
 }
 
 void PublishDevices(Backend& backend, platform::Registry& registry) {
@@ -71,11 +62,9 @@ std::shared_ptr<Backend> CreateBackend(const std::string& name, std::string* err
     }
     if (factory)
         return factory(error);
-    if (name == "sim")
-        return std::make_shared<SimBackend>();
-    if (name == "bluez") {
+    if (name == "sim" || name == "bluez") {
         if (error)
-            *error = "the BlueZ backend is not available in this build yet; use --stack=sim";
+            *error = "the Bluetooth stack backend \"" + name + "\" is not part of this program";
         return nullptr;
     }
     if (error)
@@ -97,7 +86,11 @@ std::shared_ptr<Backend> CurrentBackend() {
         if (currentSlot())
             return currentSlot();
     }
-    auto sim = std::make_shared<SimBackend>();
+    // The demo phone, when the program registered it; otherwise there is no stack, and the
+    // stack classes report that to their callers.
+    std::shared_ptr<Backend> sim = CreateBackend("sim", nullptr);
+    if (!sim)
+        return nullptr;
     PublishDevices(*sim, platform::Registry::Instance());
     std::lock_guard lock(s_backendMutex);
     if (!currentSlot())

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "btstack/bdaddrtext.h"
 #include "btstack/bttypes.h"
 
 namespace platform {
@@ -78,25 +79,29 @@ public:
 
     // A byte stream to the OBEX server on the device's RFCOMM channel.
     virtual std::unique_ptr<obex::Transport> OpenObex(const BdAddr& address, uint8_t channel, std::string* error) = 0;
+
+    // Something the user must be told once the connection is up (the demo phone running without
+    // its state file, and why), taken once; empty when there is nothing to say.
+    virtual std::string TakeNotice() { return {}; }
 };
 
 // Writes Devices() into the registry as live values (key = "00:80:37:1a:2b:3c", Name, DevClass).
 void PublishDevices(Backend& backend, platform::Registry& registry);
-// "00:80:37:1a:2b:3c"
-std::string RegistryKeyName(const BdAddr& address);
 
 using BackendFactory = std::function<std::shared_ptr<Backend>(std::string* error)>;
-// Makes CreateBackend(name) use the factory. "sim" is built in; the BlueZ backend lives in a
-// library of its own that links this one, so a program that links it registers it at start-up:
+// Makes CreateBackend(name) use the factory. Each backend lives in a library of its own that
+// links this one, so a program that links it registers it at start-up:
+//   btstack::RegisterSimBackend();   // "sim", btstack/sim/registersim.h
 //   btstack::RegisterBackendFactory("bluez", btstack::bluez::CreateBluezBackend);
 void RegisterBackendFactory(const std::string& name, BackendFactory factory);
 
-// "sim" or a registered name; null with a reason for a backend that is unknown or not built.
+// A registered name; null with a reason for a backend that is unknown or not registered.
 std::shared_ptr<Backend> CreateBackend(const std::string& name, std::string* error);
 // The backend that requests use from now on (a request in progress, or a link or session that
 // is open, keeps the backend it started with). Also publishes its devices into platform::Registry::Instance().
 void SetBackend(std::shared_ptr<Backend> backend);
-// The chosen backend; when none was set, the sim backend with default options is created.
+// The chosen backend; when none was set, the registered "sim" backend with default options is
+// created (null when the program registered none).
 std::shared_ptr<Backend> CurrentBackend();
 
 } // namespace btstack

@@ -58,6 +58,11 @@ void CObexClient::SetResponseTimeout(int milliseconds) {
     m_timeoutMs = milliseconds;
 }
 
+void CObexClient::SetSessionLimit(int milliseconds) {
+    std::lock_guard lock(m_mutex);
+    m_sessionLimitMs = milliseconds;
+}
+
 std::shared_ptr<CObexClient::Session> CObexClient::currentSession() {
     std::lock_guard lock(m_mutex);
     return m_session;
@@ -115,6 +120,7 @@ tOBEX_ERRORS CObexClient::queueOpen(std::shared_ptr<btstack::Backend> backend,
         {
             std::lock_guard lock(m_mutex);
             session->client->SetResponseTimeout(m_timeoutMs);
+            session->client->SetSessionLimit(m_sessionLimitMs);
             // Visible before the CONNECT goes out, so StopNotifications can interrupt it.
             m_session = session;
         }

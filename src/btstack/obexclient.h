@@ -55,8 +55,10 @@ public:
     virtual void OnGet(tOBEX_ERRORS status, uint8_t responseCode, const CObexHeaders& headers, bool final);
     virtual void OnSetPath(tOBEX_ERRORS status, uint8_t responseCode, const CObexHeaders& headers);
 
-    // How long a request waits for each response (default 15 s).
+    // How long a request waits for each whole response (default 15 s).
     void SetResponseTimeout(int milliseconds);
+    // How long a session may last from its CONNECT on (0, the default: no limit). Set before Open.
+    void SetSessionLimit(int milliseconds);
 
     void StopNotifications();
 
@@ -71,4 +73,5 @@ private:
     std::shared_ptr<Session> m_session; // set by the Open job; read by every job, interrupted by Stop
     bool m_openPending = false;         // an Open is accepted and its job has not finished
     int m_timeoutMs = 15000;
+    int m_sessionLimitMs = 0;
 };

@@ -1,6 +1,6 @@
 #include "cliargs.h"
 
-#include <set>
+#include <getopt.h>
 
 const char* const kCliUsage =
     "usage: harlune-cli (--port N | --device PATH) [--json] [--debug] COMMAND\n"
@@ -17,6 +17,7 @@ const char* const kCliUsage =
     "  sms send --to NUMBER --text TEXT\n"
     "  devices ...        Bluetooth devices (see harlune-cli devices --help)\n"
     "  push ...           send a picture (see harlune-cli push --help)\n"
+    "  ports [--json]     serial ports of phones and modems, their holders, whether they answer AT\n"
     "\n"
     "--port N opens COMn as registered for the Bluetooth link; --device PATH opens a serial\n"
     "device directly (a phone on a USB cable, a modem). Texts are UTF-8. Output is one entry\n"
@@ -28,22 +29,110 @@ const char* const kCliUsage =
 
 namespace {
 
-const std::set<std::string> kValueOptions = {"port", "device", "storage", "name", "number", "position",
-                                             "index", "text", "sound", "level", "to"};
+const std::vector<OptionSpec> kCliOptions = {
+    {"port", true},   {"device", true}, {"storage", true}, {"name", true},  {"number", true},
+    {"position", true}, {"index", true}, {"text", true},  {"sound", true},  {"level", true},
+    {"to", true},     {"json", false},  {"debug", false},  {"help", false}, {"version", false},
+};
+
+// The option name of an argument: "--to=1" gives "to".
+std::string optionNameOf(std::string_view arg) {
+    arg.remove_prefix(arg.starts_with("--") ? 2 : arg.starts_with("-") ? 1 : 0);
+    return std::string(arg.substr(0, arg.find('=')));
+}
 
 } // namespace
 
-std::string FirstCommandWord(const std::vector<std::string>& args) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (!args[i].starts_with("--"))
-            return args[i];
-        std::string name = args[i].substr(2);
-        if (name.find('=') == std::string::npos && kValueOptions.count(name))
-            ++i;
+bool ReadOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs, ReadLine& out,
+                 OptionError& error) {
+    // getopt_long wants writable C strings; the first element stands for the program.
+    std::vector<std::string> storage;
+    storage.reserve(args.size() + 1);
+    storage.push_back("harlune-cli");
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : storage)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
+
+    constexpr int kFirstLong = 256; // getopt's return values for the long options, above any char
+    std::vector<option> longOptions;
+    // '-': words come back in order as 1 (so options may follow words even under
+    // POSIXLY_CORRECT); ':': a missing value is told apart from an unknown option.
+    std::string shortOptions = "-:";
+    for (size_t i = 0; i < specs.size(); ++i) {
+        longOptions.push_back({specs[i].name, specs[i].takesValue ? required_argument : no_argument, nullptr,
+                               kFirstLong + static_cast<int>(i)});
+        if (specs[i].shortName) {
+            shortOptions += specs[i].shortName;
+            if (specs[i].takesValue)
+                shortOptions += ':';
+        }
     }
-    return {};
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+    auto specOf = [&](int value) -> const OptionSpec* {
+        if (value >= kFirstLong && value < kFirstLong + static_cast<int>(specs.size()))
+            return &specs[static_cast<size_t>(value - kFirstLong)];
+        for (const OptionSpec& spec : specs)
+            if (spec.shortName && spec.shortName == value)
+                return &spec;
+        return nullptr;
+    };
+
+    ReadLine line;
+    bool wrongSeen = false;
+    auto fail = [&](OptionError what) {
+        if (!wrongSeen)
+            error = std::move(what);
+        wrongSeen = true;
+    };
+    optind = 0; // glibc: start over, forgetting any earlier line
+    opterr = 0; // the messages are the caller's
+    for (int c; (c = getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr)) != -1;) {
+        if (c == 1) {
+            line.words.push_back(optarg);
+            continue;
+        }
+        // The argument just read; a value given as the next argument moved optind one further.
+        int at = optind - 1;
+        if (optarg && at > 1 && optarg == argv[static_cast<size_t>(at)])
+            --at;
+        const std::string text = at >= 1 && at < argc ? argv[static_cast<size_t>(at)] : std::string();
+        const OptionSpec* spec = specOf(c == '?' || c == ':' ? optopt : c);
+        if (c == '?' && !spec && optopt > 0 && optopt < kFirstLong) {
+            // An unknown letter, possibly inside a cluster such as "-hx".
+            fail({OptionError::Kind::Unknown, std::string(1, char(optopt)), "-" + std::string(1, char(optopt))});
+            continue;
+        }
+        if (c == '?' || c == ':') {
+            fail({c == ':' ? OptionError::Kind::MissingValue
+                  : spec   ? OptionError::Kind::UnwantedValue
+                           : OptionError::Kind::Unknown,
+                  spec ? spec->name : optionNameOf(text), text});
+            continue;
+        }
+        // getopt accepts unique abbreviations; the argument must name the option in full.
+        if (text.starts_with("--") && optionNameOf(text) != spec->name) {
+            fail({OptionError::Kind::Unknown, optionNameOf(text), text});
+            continue;
+        }
+        line.options.push_back({spec->name, optarg ? std::optional<std::string>(optarg) : std::nullopt});
+    }
+    for (int i = optind; i < argc; ++i) // after "--"
+        line.words.push_back(argv[static_cast<size_t>(i)]);
+    out = std::move(line);
+    return !wrongSeen;
 }
 
+std::string FirstCommandWord(const std::vector<std::string>& args, const std::vector<OptionSpec>& moreOptions) {
+    std::vector<OptionSpec> all = kCliOptions;
+    all.insert(all.end(), moreOptions.begin(), moreOptions.end());
+    ReadLine line;
+    OptionError ignored; // the command's own parser reports it
+    ReadOptions(args, all, line, ignored);
+    return line.words.empty() ? std::string() : line.words.front();
+}
 std::optional<int> ParseCliInt(const std::string& text, int minimum, int maximum) {
     if (text.empty() || text.size() > 9)
         return std::nullopt;
@@ -59,45 +148,33 @@ std::optional<int> ParseCliInt(const std::string& text, int minimum, int maximum
 }
 
 bool ParseCliArgs(const std::vector<std::string>& args, CliRequest& out, std::string& error) {
+    ReadLine line;
+    OptionError wrong;
+    if (!ReadOptions(args, kCliOptions, line, wrong)) {
+        switch (wrong.kind) {
+        case OptionError::Kind::Unknown:
+            error = "unknown option " + (wrong.text.starts_with("--") ? "--" + wrong.option : wrong.text);
+            break;
+        case OptionError::Kind::MissingValue: error = "--" + wrong.option + " needs a value"; break;
+        case OptionError::Kind::UnwantedValue: error = "--" + wrong.option + " takes no value"; break;
+        }
+        return false;
+    }
     CliRequest request;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!arg.starts_with("--")) {
-            request.words.push_back(arg);
-            continue;
-        }
-        std::string name = arg.substr(2);
-        std::optional<std::string> inlineValue;
-        if (auto eq = name.find('='); eq != std::string::npos) {
-            inlineValue = name.substr(eq + 1);
-            name.erase(eq);
-        }
-        if (name == "json" || name == "debug" || name == "help" || name == "version") {
-            if (inlineValue) {
-                error = "--" + name + " takes no value";
-                return false;
-            }
+    request.words = std::move(line.words);
+    for (ReadOption& option : line.options) {
+        const std::string& name = option.name;
+        if (!option.value) {
             (name == "json" ? request.json : name == "debug" ? request.debug
                                          : name == "help"    ? request.help
                                                              : request.version) = true;
             continue;
         }
-        if (!kValueOptions.count(name)) {
-            error = "unknown option --" + name;
-            return false;
-        }
-        if (!inlineValue) {
-            if (i + 1 >= args.size()) {
-                error = "--" + name + " needs a value";
-                return false;
-            }
-            inlineValue = args[++i];
-        }
         if (request.values.count(name)) {
             error = "--" + name + " given twice";
             return false;
         }
-        request.values[name] = *inlineValue;
+        request.values[name] = std::move(*option.value);
     }
     if (auto it = request.values.find("port"); it != request.values.end()) {
         request.port = ParseCliInt(it->second, 1, 255);

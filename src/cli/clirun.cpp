@@ -5,6 +5,8 @@
 #include <set>
 
 #include "cliargs.h"
+#include "commap.h"
+#include "portscommand.h"
 #include "clioutput.h"
 #include "phonelink/messagesink.h"
 #include "phonelink/phonelink.h"
@@ -224,9 +226,10 @@ private:
 } // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string first = FirstCommandWord(args);
-    if (first == "devices" || first == "push")
+    if (IsStackCommand(args))
         return RunStackCommand(args);
+    if (FirstCommandWord(args, {}) == "ports")
+        return RunPortsCommand(args, out, err);
 
     CliRequest request;
     std::string error;
@@ -261,10 +264,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     if (request.debug)
         platform::SetDebugLogEnabled(true);
+    std::optional<std::string> device = request.device;
+    if (!device) {
+        std::string why;
+        if (!(device = ResolveCliPort(*request.port, &why))) {
+            err << "harlune-cli: " << why << '\n';
+            return kExitConnection;
+        }
+    }
     StderrSink sink(err);
-    std::unique_ptr<CPhoneLink> link =
-        request.device ? std::make_unique<CPhoneLink>(CPhoneLink::DevicePath{*request.device}, &sink)
-                       : std::make_unique<CPhoneLink>(static_cast<uint16_t>(*request.port), &sink);
+    std::unique_ptr<CPhoneLink> link = std::make_unique<CPhoneLink>(CPhoneLink::DevicePath{*device}, &sink);
     if (!link->IsOpen()) {
         err << "harlune-cli: " << link->Port().OpenError() << '\n';
         return kExitConnection;

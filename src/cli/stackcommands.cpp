@@ -14,10 +14,14 @@
 #include "btstack/bluez/bluezbackend.h"
 #endif
 #include "btstack/btif.h"
+#include "cli/cliargs.h"
+#include "cli/clioutput.h"
 #include "btstack/obexclient.h"
+#include "btstack/obexpush.h"
 #include "obex/transport.h"
 #include "platform/event.h"
 #include "platform/registry.h"
+#include "pushfile.h"
 
 namespace {
 
@@ -45,81 +49,36 @@ struct StackArgs {
     bool help = false;
 };
 
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", c);
-            out += esc;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string tsvField(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\t')
-            out += "\\t";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\\')
-            out += "\\\\";
-        else
-            out += c;
-    }
-    return out;
-}
+const std::vector<OptionSpec> kStackOptions = {
+    {"json", false}, {"help", false, 'h'}, {"stack", true}, {"tcp", true}, {"bt", true}};
 
 bool parseArgs(const std::vector<std::string>& args, StackArgs* parsed, std::string* error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](const std::string& name, std::string* out) {
-            if (a.rfind(name + "=", 0) == 0) {
-                *out = a.substr(name.size() + 1);
-                return true;
-            }
-            if (a == name) {
-                if (i + 1 >= args.size()) {
-                    *error = name + " needs a value";
-                    return false;
-                }
-                *out = args[++i];
-                return true;
-            }
-            return false;
-        };
-        std::string v;
-        if (a == "--json")
+    ReadLine line;
+    OptionError wrong;
+    if (!ReadOptions(args, kStackOptions, line, wrong)) {
+        *error = wrong.kind == OptionError::Kind::MissingValue ? "--" + wrong.option + " needs a value"
+                                                               : "unknown option " + wrong.text;
+        return false;
+    }
+    for (const ReadOption& option : line.options) {
+        if (option.name == "json")
             parsed->json = true;
-        else if (a == "--help" || a == "-h")
+        else if (option.name == "help")
             parsed->help = true;
-        else if (a.rfind("--stack", 0) == 0 && value("--stack", &v))
-            parsed->stack = v;
-        else if (a.rfind("--tcp", 0) == 0 && value("--tcp", &v))
-            parsed->tcp = v;
-        else if (a.rfind("--bt", 0) == 0 && value("--bt", &v))
-            parsed->bt = v;
-        else if (!error->empty())
-            return false;
-        else if (a.size() > 1 && a[0] == '-')
-            return *error = "unknown option " + a, false;
-        else if (parsed->command.empty())
-            parsed->command = a;
-        else if (parsed->command == "push" && parsed->file.empty())
-            parsed->file = a;
+        else if (option.name == "stack")
+            parsed->stack = *option.value;
+        else if (option.name == "tcp")
+            parsed->tcp = *option.value;
         else
-            return *error = "unexpected argument " + a, false;
-        if (!error->empty())
-            return false;
+            parsed->bt = *option.value;
+    }
+    for (const std::string& word : line.words) {
+        if (parsed->command.empty())
+            parsed->command = word;
+        else if (parsed->command == "push" && parsed->file.empty())
+            parsed->file = word;
+        else
+            return *error = "unexpected argument " + word, false;
     }
     return true;
 }
@@ -146,35 +105,7 @@ bool splitHostPort(const std::string& text, std::string* host, uint16_t* port) {
     return true;
 }
 
-// Two hexadecimal digits per byte, ':' between (either case is accepted here).
-bool parseAddress(const std::string& text, BdAddr* address) {
-    if (text.size() != 17)
-        return false;
-    for (size_t i = 0; i < 6; ++i) {
-        if (i < 5 && text[i * 3 + 2] != ':')
-            return false;
-        unsigned value = 0;
-        for (size_t k = 0; k < 2; ++k) {
-            char c = text[i * 3 + k];
-            value <<= 4;
-            if (c >= '0' && c <= '9')
-                value |= unsigned(c - '0');
-            else if (c >= 'a' && c <= 'f')
-                value |= unsigned(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F')
-                value |= unsigned(c - 'A' + 10);
-            else
-                return false;
-        }
-        (*address)[i] = uint8_t(value);
-    }
-    return true;
-}
-
 bool chooseStack(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostream& err, int* status) {
-#ifdef HARLUNE_HAVE_BLUEZ_BACKEND
-    btstack::RegisterBackendFactory("bluez", btstack::bluez::CreateBluezBackend);
-#endif
     const stackchoice::StackChoice choice = stackchoice::ChooseStack(args.stack, probe);
     // Only an automatic choice is worth a word: an explicit --stack needs no explaining, and
     // stdout stays the listing alone.
@@ -241,11 +172,11 @@ int listDevices(const StackArgs& args, const stackchoice::BluezProbe& probe, std
             }
             RegCloseKey(device);
             if (args.json) {
-                json += std::string(json.size() > 1 ? "," : "") + "{\"address\":" + jsonString(keyName) +
-                        ",\"name\":" + jsonString(name) + ",\"class\":" + jsonString(devClass) +
+                json += std::string(json.size() > 1 ? "," : "") + "{\"address\":" + JsonString(keyName) +
+                        ",\"name\":" + JsonString(name) + ",\"class\":" + JsonString(devClass) +
                         ",\"listed\":" + (listed ? "true" : "false") + "}";
             } else {
-                out << tsvField(keyName) << '\t' << tsvField(name) << '\t' << (devClass.empty() ? "-" : devClass)
+                out << TsvField(keyName) << '\t' << TsvField(name) << '\t' << (devClass.empty() ? "-" : devClass)
                     << '\t' << (listed ? "listed" : "not-listed") << '\n';
             }
         }
@@ -349,28 +280,24 @@ int push(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostre
     }
     std::string host;
     uint16_t port = 0;
-    BdAddr address{};
+    std::optional<BdAddr> address;
     if (args.tcp && !splitHostPort(*args.tcp, &host, &port)) {
         err << "harlune-cli: --tcp wants HOST:PORT, not \"" << *args.tcp << "\"\n";
         return kUsage;
     }
-    if (args.bt && !parseAddress(*args.bt, &address)) {
+    if (args.bt && !(address = btstack::ParseAddressText(*args.bt, btstack::AddressText::Colons))) {
         err << "harlune-cli: --bt wants an address like 00:80:37:1a:2b:3c, not \"" << *args.bt << "\"\n";
         return kUsage;
     }
-    std::ifstream in(args.file, std::ios::binary);
-    if (!in) {
-        err << "harlune-cli: cannot read " << args.file << ": " << std::strerror(errno) << "\n";
-        return kUsage;
-    }
-    std::vector<uint8_t> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        err << "harlune-cli: cannot read " << args.file << "\n";
+    std::vector<uint8_t> data;
+    if (std::string why; !ReadPushFile(args.file, kMaxPushBytes, &data, &why)) {
+        err << "harlune-cli: " << why << "\n";
         return kUsage;
     }
     const size_t size = data.size();
 
     Pusher pusher(std::move(data));
+    pusher.SetSessionLimit(PushSessionLimitMs(int64_t(size)));
     tOBEX_ERRORS rc;
     if (args.tcp) {
         std::string error;
@@ -384,15 +311,15 @@ int push(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostre
         int status = kOk;
         if (!chooseStack(args, probe, err, &status))
             return status;
-        std::optional<uint8_t> channel = findPushChannel(address);
+        std::optional<uint8_t> channel = findPushChannel(*address);
         if (!channel) {
             err << "harlune-cli: " << *args.bt << " offers no OBEX object push service\n";
             return kConnection;
         }
-        rc = pusher.Open(*channel, address, &pusher.OpenHeaders(), uint16_t(kChunk));
+        rc = pusher.Open(*channel, *address, &pusher.OpenHeaders(), uint16_t(kChunk));
     }
     if (rc != OBEX_SUCCESS) {
-        err << "harlune-cli: the OBEX connection was not accepted (error " << int(rc) << ")\n";
+        err << "harlune-cli: the OBEX connection was not accepted: " << ObexFailureSentence(rc, 0) << "\n";
         return kConnection;
     }
     // Every request ends by its own response time-out at the latest, so this wait ends too.
@@ -403,13 +330,14 @@ int push(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostre
         status = kRefused;
         char code[8];
         std::snprintf(code, sizeof code, "0x%02X", pusher.failureCode);
-        what = std::string("refused by the receiver (") + obex::ResponseName(pusher.failureCode) + ", " + code + ")";
+        what = std::string("refused by the receiver (") + obex::ResponseName(pusher.failureCode) + ", " + code + "): " +
+               ObexFailureSentence(pusher.failure, pusher.failureCode);
     } else if (pusher.failure != OBEX_SUCCESS) {
         status = kConnection;
-        what = "failed (OBEX error " + std::to_string(int(pusher.failure)) + ")";
+        what = "failed: " + ObexFailureSentence(pusher.failure, pusher.failureCode);
     }
     if (args.json) {
-        out << "{\"ok\":" << (status == kOk ? "true" : "false") << ",\"file\":" << jsonString(args.file)
+        out << "{\"ok\":" << (status == kOk ? "true" : "false") << ",\"file\":" << JsonString(args.file)
             << ",\"name\":\"Dunmere.gif\",\"bytes\":" << size << ",\"puts\":" << pusher.puts
             << ",\"response\":" << int(pusher.failureCode) << "}\n";
     } else if (status == kOk) {
@@ -420,7 +348,25 @@ int push(const StackArgs& args, const stackchoice::BluezProbe& probe, std::ostre
     return status;
 }
 
+// The Bluetooth commands: a new one is a row here and a line in kStackUsage.
+struct StackCommand {
+    const char* name;
+    int (*run)(const StackArgs&, const stackchoice::BluezProbe&, std::ostream& out, std::ostream& err);
+};
+const StackCommand kStackCommands[] = {
+    {"devices", listDevices},
+    {"push", push},
+};
+
 } // namespace
+
+bool IsStackCommand(const std::vector<std::string>& args) {
+    const std::string first = FirstCommandWord(args, kStackOptions);
+    for (const StackCommand& command : kStackCommands)
+        if (first == command.name)
+            return true;
+    return false;
+}
 
 int RunStackCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     return RunStackCommand(args, out, err, {});
@@ -442,10 +388,9 @@ int RunStackCommand(const std::vector<std::string>& args, std::ostream& out, std
         err << "harlune-cli: --stack is sim or bluez\n";
         return kUsage;
     }
-    if (parsed.command == "devices")
-        return listDevices(parsed, probe, out, err);
-    if (parsed.command == "push")
-        return push(parsed, probe, out, err);
+    for (const StackCommand& command : kStackCommands)
+        if (parsed.command == command.name)
+            return command.run(parsed, probe, out, err);
     err << "harlune-cli: unknown command \"" << parsed.command << "\"\n" << kStackUsage;
     return kUsage;
 }

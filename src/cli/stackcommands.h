@@ -6,6 +6,8 @@
 
 #include "bluetooth/stackchoice.h"
 
+// True when the line's command word is one of the Bluetooth commands.
+bool IsStackCommand(const std::vector<std::string>& args);
 // `args` are all arguments after the program name. Returns the process exit status:
 // 0 ok, 1 the peer refused, 2 usage, 3 connection failed.
 int RunStackCommand(const std::vector<std::string>& args);

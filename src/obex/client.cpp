@@ -1,6 +1,7 @@
 #include "obex/client.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace obex {
 
@@ -55,6 +56,33 @@ size_t wireSize(const std::vector<Header>& headers) {
 
 } // namespace
 
+int ClientSession::msLeft(Clock::time_point responseDeadline) const {
+    Clock::time_point deadline = responseDeadline;
+    if (m_sessionDeadline && *m_sessionDeadline < deadline)
+        deadline = *m_sessionDeadline;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? int(std::min<int64_t>(left, INT32_MAX)) : 0;
+}
+
+bool ClientSession::streamInStep(ClientResult* result) {
+    uint8_t probe[512];
+    size_t got = 0;
+    std::string error;
+    const IoStatus st = m_transport.Receive(probe, 0, &got, &error);
+    if (st == IoStatus::Ok) {
+        result->status = ClientStatus::ProtocolError;
+        result->error = std::to_string(got) + (got == 1 ? " byte" : " bytes") +
+                        " arrived before the request was sent; they answer no request";
+        return false;
+    }
+    if (st == IoStatus::Closed || st == IoStatus::Error || st == IoStatus::Interrupted) {
+        result->status = fromIo(st);
+        result->error = error;
+        return false;
+    }
+    return true; // Timeout: nothing waiting, as it should be
+}
+
 ClientResult ClientSession::exchange(const Packet& request, bool isConnect) {
     ClientResult result;
     std::vector<uint8_t> bytes = Encode(request);
@@ -63,16 +91,35 @@ ClientResult ClientSession::exchange(const Packet& request, bool isConnect) {
         result.error = "request too long to encode";
         return result;
     }
+    if (m_sessionDeadline && msLeft(Clock::now() + std::chrono::milliseconds(m_timeoutMs)) == 0) {
+        result.status = ClientStatus::Timeout;
+        result.error = "the session ran past its limit of " + std::to_string(m_sessionLimitMs) + " ms";
+        return result;
+    }
+    m_pending.clear();
+    // Before CONNECT nothing has been asked yet, so whatever is waiting can only be its answer.
+    if (!isConnect && !streamInStep(&result))
+        return result;
     if (m_trace)
         m_trace(true, bytes);
-    IoStatus st = m_transport.Send(bytes, m_timeoutMs, &result.error);
+    IoStatus st = m_transport.Send(bytes, msLeft(Clock::now() + std::chrono::milliseconds(m_timeoutMs)), &result.error);
     if (st != IoStatus::Ok) {
         result.status = fromIo(st);
         return result;
     }
     result.packetsSent = 1;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs);
     uint8_t buffer[4096];
     for (;;) {
+        if (m_pending.size() >= kPacketPrefix) {
+            const size_t stated = size_t(m_pending[1]) << 8 | m_pending[2];
+            if (stated > m_ourMax) {
+                result.status = ClientStatus::ProtocolError;
+                result.error = "the response claims " + std::to_string(stated) + " bytes, more than the " +
+                               std::to_string(m_ourMax) + " this client accepts";
+                return result;
+            }
+        }
         DecodeResult decoded = DecodeResponse(m_pending, isConnect);
         if (decoded.status == DecodeStatus::Bad) {
             result.status = ClientStatus::ProtocolError;
@@ -82,15 +129,37 @@ ClientResult ClientSession::exchange(const Packet& request, bool isConnect) {
         if (decoded.status == DecodeStatus::Good) {
             if (m_trace)
                 m_trace(false, std::span<const uint8_t>(m_pending).first(decoded.consumed));
-            m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(decoded.consumed));
+            // A response is exactly its stated length. Anything behind it would otherwise be
+            // read as the answer to the next request, and a push the peer never stored would
+            // look like a success.
+            if (decoded.consumed != m_pending.size()) {
+                const size_t extra = m_pending.size() - decoded.consumed;
+                result.status = ClientStatus::ProtocolError;
+                result.responseCode = decoded.packet.code;
+                result.error = "the response was followed by " + std::to_string(extra) +
+                               (extra == 1 ? " byte" : " bytes") + " that answer no request";
+                return result;
+            }
+            m_pending.clear();
             result.responseCode = decoded.packet.code;
             result.headers = std::move(decoded.packet.headers);
             if (isConnect && decoded.packet.hasConnectFields)
                 m_peerMax = decoded.packet.maxPacketLength;
             return result;
         }
+        const int left = msLeft(deadline);
         size_t got = 0;
-        st = m_transport.Receive(buffer, m_timeoutMs, &got, &result.error);
+        st = left > 0 ? m_transport.Receive(buffer, left, &got, &result.error) : IoStatus::Timeout;
+        if (st == IoStatus::Timeout) {
+            result.status = ClientStatus::Timeout;
+            result.error = m_pending.empty() ? "no response within " + std::to_string(m_timeoutMs) + " ms"
+                                             : "the response was not complete within " +
+                                                   std::to_string(m_timeoutMs) + " ms (" +
+                                                   std::to_string(m_pending.size()) + " bytes came)";
+            if (m_sessionDeadline && Clock::now() >= *m_sessionDeadline)
+                result.error = "the session ran past its limit of " + std::to_string(m_sessionLimitMs) + " ms";
+            return result;
+        }
         if (st != IoStatus::Ok) {
             result.status = fromIo(st);
             if (st == IoStatus::Closed && !m_pending.empty())
@@ -111,6 +180,10 @@ ClientResult ClientSession::Connect(uint16_t ourMaxPacketLength, const std::vect
     request.headers = headers;
     m_pending.clear();
     m_connectionId.clear();
+    m_ourMax = ourMaxPacketLength;
+    m_sessionDeadline.reset();
+    if (m_sessionLimitMs > 0)
+        m_sessionDeadline = Clock::now() + std::chrono::milliseconds(m_sessionLimitMs);
     ClientResult result = exchange(request, true);
     if (!result.ok())
         return result;

@@ -1,8 +1,10 @@
 #pragma once
 // The client side of an OBEX session over a transport, one blocking request at a time. The
 // caller decides the threads; nothing here starts one.
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -36,7 +38,12 @@ class ClientSession {
 public:
     explicit ClientSession(Transport& transport) : m_transport(transport) {}
 
+    // How long one whole response may take to arrive, from the end of its request: a peer that
+    // trickles a response a byte at a time does not restart the clock with every byte.
     void SetResponseTimeout(int ms) { m_timeoutMs = ms; }
+    // How long the whole session may take, from Connect on (no limit unless set); a request
+    // that would run past it ends as Timeout.
+    void SetSessionLimit(int ms) { m_sessionLimitMs = ms; }
     // Sees every whole packet sent (true) and received (false), for the debug log.
     using Trace = std::function<void(bool sent, std::span<const uint8_t> packet)>;
     void SetTrace(Trace trace) { m_trace = std::move(trace); }
@@ -55,15 +62,25 @@ public:
     uint16_t PeerMaxPacketLength() const { return m_peerMax; }
 
 private:
+    using Clock = std::chrono::steady_clock;
     ClientResult exchange(const Packet& request, bool isConnect);
+    // Milliseconds left before the response deadline (or the session's, if earlier); 0 when
+    // they have passed.
+    int msLeft(Clock::time_point responseDeadline) const;
+    // Bytes that arrived while no request was outstanding answer nothing: the stream is out of
+    // step with its requests.
+    bool streamInStep(ClientResult* result);
 
     Transport& m_transport;
     int m_timeoutMs = 15000;
+    int m_sessionLimitMs = 0;
+    std::optional<Clock::time_point> m_sessionDeadline;
+    uint16_t m_ourMax = 0xFFFF; // what we announced in CONNECT; no response may be longer
     Trace m_trace;
     bool m_connected = false;
     uint16_t m_peerMax = kMinPacketLength;
     std::vector<Header> m_connectionId; // empty or one Connection Id header
-    std::vector<uint8_t> m_pending;     // bytes received beyond the last response
+    std::vector<uint8_t> m_pending;     // the response received so far
 };
 
 const char* ClientStatusName(ClientStatus status);

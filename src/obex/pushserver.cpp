@@ -1,8 +1,10 @@
 #include "obex/pushserver.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,7 +55,7 @@ bool IsSafeObjectName(const std::string& name) {
 }
 
 PushSession::PushSession(PushServerOptions options) : m_options(std::move(options)) {}
-PushSession::~PushSession() = default;
+PushSession::~PushSession() { discardObject(); }
 
 PushSession::Reply PushSession::respond(uint8_t code) {
     Packet response;
@@ -64,8 +66,35 @@ PushSession::Reply PushSession::respond(uint8_t code) {
 void PushSession::discardObject() {
     m_inObject = false;
     m_objectName.clear();
-    m_objectData.clear();
-    m_objectData.shrink_to_fit();
+    m_objectSize = 0;
+    if (m_tempFd >= 0) {
+        ::close(m_tempFd);
+        ::unlink(m_tempPath.c_str());
+    }
+    m_tempFd = -1;
+    m_tempPath.clear();
+}
+
+bool PushSession::appendBody(const std::vector<uint8_t>& bytes, std::string* error) {
+    if (m_tempFd < 0) {
+        if (!makeDirs(m_options.folder)) {
+            *error = "cannot create folder " + m_options.folder;
+            return false;
+        }
+        std::string temp = m_options.folder + "/.incoming-XXXXXX";
+        m_tempFd = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (m_tempFd < 0) {
+            *error = "cannot create a file in " + m_options.folder + ": " + std::strerror(errno);
+            return false;
+        }
+        m_tempPath = temp;
+    }
+    if (!writeAll(m_tempFd, bytes)) {
+        *error = "cannot write " + m_tempPath + ": " + std::strerror(errno);
+        return false;
+    }
+    m_objectSize += bytes.size();
+    return true;
 }
 
 PushSession::Reply PushSession::Handle(const Packet& request) {
@@ -145,9 +174,10 @@ PushSession::Reply PushSession::handlePut(const Packet& request) {
         case kHdrBody:
         case kHdrEndOfBody:
             sawBody = true;
-            if (m_objectData.size() + h.bytes.size() > m_options.maxObjectSize)
+            if (m_objectSize + h.bytes.size() > m_options.maxObjectSize)
                 return fail(kRespEntityTooLarge, "object larger than " + std::to_string(m_options.maxObjectSize));
-            m_objectData.insert(m_objectData.end(), h.bytes.begin(), h.bytes.end());
+            if (std::string why; !appendBody(h.bytes, &why))
+                return fail(kRespInternalError, why);
             break;
         default:
             break;
@@ -163,38 +193,35 @@ PushSession::Reply PushSession::handlePut(const Packet& request) {
     std::string error;
     if (!storeObject(&error))
         return fail(kRespInternalError, error);
-    m_received.push_back({m_objectName, m_objectData.size()});
+    m_received.push_back({m_objectName, m_objectSize});
     discardObject();
     return respond(kRespSuccess);
 }
 
 bool PushSession::storeObject(std::string* error) {
-    if (!makeDirs(m_options.folder)) {
-        *error = "cannot create folder " + m_options.folder;
+    // An empty object has had no body bytes, so no file yet.
+    if (m_tempFd < 0 && !appendBody({}, error))
         return false;
-    }
-    // Written beside the target and renamed over it, so a reader never sees half an object
-    // and a symbolic link at the target's name is replaced, not followed.
-    std::string temp = m_options.folder + "/.incoming-XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        *error = "cannot create a file in " + m_options.folder + ": " + std::strerror(errno);
-        return false;
-    }
-    bool ok = writeAll(fd, m_objectData);
-    ok = ::close(fd) == 0 && ok;
+    bool ok = ::fsync(m_tempFd) == 0;
+    ok = ::close(m_tempFd) == 0 && ok;
+    m_tempFd = -1;
+    // Renamed over the target, so a reader never sees half an object and a symbolic link at
+    // the target's name is replaced, not followed.
     const std::string target = m_options.folder + "/" + m_objectName;
-    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (!ok || ::rename(m_tempPath.c_str(), target.c_str()) != 0) {
         *error = "cannot store " + target + ": " + std::strerror(errno);
-        ::unlink(temp.c_str());
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
         return false;
     }
+    m_tempPath.clear();
     return true;
 }
 
 struct PushServer::Connection {
     std::unique_ptr<FdTransport> transport;
     std::thread thread;
+    bool finished = false; // set under the server's lock as the thread's last act
 };
 
 PushServer::PushServer(PushServerOptions options) : m_options(std::move(options)) {}
@@ -204,6 +231,17 @@ PushServer::~PushServer() {
     Wait();
 }
 
+void PushServer::reapLocked(std::vector<std::unique_ptr<Connection>>* finished) {
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+        if ((*it)->finished) {
+            finished->push_back(std::move(*it));
+            it = m_connections.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 bool PushServer::Serve(int fd, std::string* error) {
     auto connection = std::make_unique<Connection>();
     connection->transport = std::make_unique<FdTransport>(fd);
@@ -211,10 +249,33 @@ bool PushServer::Serve(int fd, std::string* error) {
         *error = "cannot set up the receiver's descriptor";
         return false;
     }
-    Connection* raw = connection.get();
-    std::lock_guard lock(m_mutex);
-    m_connections.push_back(std::move(connection));
-    raw->thread = std::thread([this, raw] { run(raw); });
+    std::vector<std::unique_ptr<Connection>> finished;
+    {
+        std::lock_guard lock(m_mutex);
+        reapLocked(&finished);
+        if (static_cast<int>(m_connections.size()) >= std::max(1, m_options.maxSessions)) {
+            // Busy: the client's CONNECT gets Service Unavailable as its answer.
+            ++m_sessionsRefused;
+            Packet response;
+            response.code = kRespServiceUnavailable;
+            std::string ignored;
+            connection->transport->Send(Encode(response), 1000, &ignored);
+            return true; // the connection closes as it goes out of scope
+        }
+        Connection* raw = connection.get();
+        m_connections.push_back(std::move(connection));
+        try {
+            raw->thread = std::thread([this, raw] { run(raw); });
+        } catch (const std::system_error& e) {
+            m_connections.pop_back();
+            *error = std::string("cannot start a receiver thread: ") + e.what();
+            return false;
+        }
+    }
+    // Joined outside the lock: each ended thread only had its last lock release left to do.
+    for (auto& c : finished)
+        if (c->thread.joinable())
+            c->thread.join();
     return true;
 }
 
@@ -234,7 +295,8 @@ void PushServer::run(Connection* connection) {
         size_t got = 0;
         std::string ioError;
         // The peer decides the pace; an idle client is not a reason to end the session.
-        IoStatus st = connection->transport->Receive(buffer, 60 * 60 * 1000, &got, &ioError);
+        // A silent client ends its session after the idle time-out, so it holds no thread.
+        IoStatus st = connection->transport->Receive(buffer, m_options.idleTimeoutMs, &got, &ioError);
         if (st != IoStatus::Ok)
             break;
         pending.insert(pending.end(), buffer, buffer + got);
@@ -268,10 +330,12 @@ void PushServer::run(Connection* connection) {
             }
         }
     }
+    session.Abandon();
     // Closing our end is what a client waiting for a response sees as the drop.
     std::lock_guard lock(m_mutex);
     connection->transport.reset();
     ++m_sessionsEnded;
+    connection->finished = true;
 }
 
 void PushServer::Stop() {
@@ -301,6 +365,16 @@ int PushServer::PutRequests() const {
 std::vector<ReceivedObject> PushServer::Received() const {
     std::lock_guard lock(m_mutex);
     return m_received;
+}
+
+int PushServer::SessionsRefused() const {
+    std::lock_guard lock(m_mutex);
+    return m_sessionsRefused;
+}
+
+size_t PushServer::ThreadsHeld() const {
+    std::lock_guard lock(m_mutex);
+    return m_connections.size();
 }
 
 int PushServer::SessionsEnded() const {

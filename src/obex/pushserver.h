@@ -2,6 +2,11 @@
 // The receiving side of OBEX object push: what the emulated phone runs behind its push
 // service. PushSession is the protocol logic (packet in, response out, objects to a folder);
 // PushServer serves sessions on stream descriptors, each in a thread of its own.
+//
+// Bounded whatever a client does: an object goes to a temporary file in the folder as its
+// body arrives (never held whole in memory), at most maxSessions sessions run at once (a
+// further connection is answered Service Unavailable and closed), a session silent for
+// idleTimeoutMs ends, and a finished session's thread is joined when the next one starts.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -23,6 +28,8 @@ struct PushServerOptions {
     std::optional<uint8_t> refuseWith;
     // ... or close the connection, without answering, on receiving PUT packet number N (1-based).
     std::optional<int> dropOnPut;
+    int maxSessions = 4;        // sessions at once; more are refused with Service Unavailable
+    int idleTimeoutMs = 30000;  // a session that sends nothing for this long ends
 };
 
 struct ReceivedObject {
@@ -49,6 +56,8 @@ public:
         bool endSession = false;    // after DISCONNECT
     };
     Reply Handle(const Packet& request);
+    // The line is gone: an unfinished object's temporary file goes.
+    void Abandon() { discardObject(); }
 
     int PutRequests() const { return m_putRequests; }
     const std::vector<ReceivedObject>& Received() const { return m_received; }
@@ -58,13 +67,17 @@ private:
     Reply respond(uint8_t code);
     Reply handlePut(const Packet& request);
     void discardObject();
+    bool appendBody(const std::vector<uint8_t>& bytes, std::string* error);
     bool storeObject(std::string* error);
 
     PushServerOptions m_options;
     bool m_connected = false;
     bool m_inObject = false;
     std::string m_objectName;
-    std::vector<uint8_t> m_objectData;
+    // The object being received: a temporary file in the folder, renamed when it is complete.
+    int m_tempFd = -1;
+    std::string m_tempPath;
+    size_t m_objectSize = 0;
     int m_putRequests = 0;
     std::vector<ReceivedObject> m_received;
     std::string m_lastError;
@@ -88,16 +101,21 @@ public:
     int PutRequests() const;
     std::vector<ReceivedObject> Received() const;
     int SessionsEnded() const;
+    int SessionsRefused() const;
+    // Sessions whose thread has not been joined yet (running, or ended since the last Serve).
+    size_t ThreadsHeld() const;
 
 private:
     struct Connection;
     void run(Connection* connection);
+    void reapLocked(std::vector<std::unique_ptr<Connection>>* finished);
 
     PushServerOptions m_options;
     mutable std::mutex m_mutex;
     std::vector<std::unique_ptr<Connection>> m_connections;
     int m_putRequests = 0;
     int m_sessionsEnded = 0;
+    int m_sessionsRefused = 0;
     std::vector<ReceivedObject> m_received;
 };
 

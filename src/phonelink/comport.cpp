@@ -12,6 +12,7 @@
 
 #include "platform/debuglog.h"
 #include "platform/serialnames.h"
+#include "serialports/portholders.h"
 
 CComPort::CComPort() = default;
 
@@ -23,7 +24,6 @@ CComPort::~CComPort() {
 
 int CComPort::ClassifyWindowsVersion() {
     platform::OsVersionInfo info;
-    info.size = 148;
     bool ok = platform::GetVersionEx(info);
     return ClassifyWindowsVersion(ok, info);
 }
@@ -78,14 +78,15 @@ bool CComPort::OpenDevice(const std::string& path) {
     m_devicePath = path;
     m_handle = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_handle < 0) {
-        m_openError = path + ": " + std::strerror(errno);
+        const int err = errno;
+        m_openError = serialports::ExplainOpenFailure(path, std::strerror(err), err);
         platform::DebugLog(m_openError);
         return false;
     }
     // TIOCEXCL alone does not stop root, and a lock on the inode also catches a second open in
     // this same process.
     if (::flock(m_handle, LOCK_EX | LOCK_NB) != 0) {
-        m_openError = path + ": already in use";
+        m_openError = serialports::ExplainOpenFailure(path, "already in use", EWOULDBLOCK);
         platform::DebugLog(m_openError);
         Release();
         return false;

@@ -11,31 +11,90 @@ struct CommandHandlers {
 
     static PhoneState& State(AtInterpreter& at) { return at.m_state; }
 
+    // Basic commands take an optional number; an empty one means 0 (V.250).
+    static bool Flag(std::string_view args, int highest, int* value) {
+        if (args.empty()) {
+            *value = 0;
+            return true;
+        }
+        if (args.size() > 3)
+            return false;
+        int v = 0;
+        for (char c : args)
+            v = v * 10 + (c - '0');
+        if (v > highest)
+            return false;
+        *value = v;
+        return true;
+    }
     static R Echo(AtInterpreter& at, std::string_view args) {
-        if (args.empty() || args == "0")
-            at.m_echo = false;
-        else if (args == "1")
-            at.m_echo = true;
-        else
+        int v = 0;
+        if (!Flag(args, 1, &v))
             return R::Error();
+        at.m_echo = v == 1;
         return R::Ok();
+    }
+    static R Verbose(AtInterpreter& at, std::string_view args) {
+        int v = 0;
+        if (!Flag(args, 1, &v))
+            return R::Error();
+        at.m_verbose = v == 1;
+        return R::Ok();
+    }
+    static R Quiet(AtInterpreter& at, std::string_view args) {
+        int v = 0;
+        if (!Flag(args, 1, &v))
+            return R::Error();
+        at.m_quiet = v == 1;
+        return R::Ok();
+    }
+    static R DcdMode(AtInterpreter& at, std::string_view args) {
+        return Flag(args, 1, &at.m_dcdMode) ? R::Ok() : R::Error();
+    }
+    static R DtrMode(AtInterpreter& at, std::string_view args) {
+        return Flag(args, 2, &at.m_dtrMode) ? R::Ok() : R::Error();
+    }
+    // Accepted and without effect on a line that has no carrier: X (call progress codes),
+    // L and M (speaker), &W (store profile, the phone has one fixed profile).
+    static R Ignored(AtInterpreter&, std::string_view args) {
+        int v = 0;
+        return Flag(args, 9, &v) ? R::Ok() : R::Error();
     }
 
     static R Reset(AtInterpreter& at, std::string_view args) {
         if (!args.empty() && args != "0")
             return R::Error();
-        at.m_echo = true;
-        at.m_cmee = 1;
-        at.m_textMode = false;
+        at.ResetSettings();
         return R::Ok();
     }
 
+    // The phone's identity, as AT+CGMI/+CGMM/+CGMR/+CGSN, their V.250 twins +GMI/... and the
+    // ATIn variants answer it.
+    static constexpr const char* kManufacturer = "Harlune";
+    static constexpr const char* kModel = "Harlune emulated phone";
+    static constexpr const char* kRevision = "R1A phonesim";
+    static constexpr const char* kSerial = "490154203237518"; // a valid-looking IMEI (Luhn digit)
+    static R Manufacturer(AtInterpreter&, std::string_view) { return Lines({kManufacturer}); }
+    static R Model(AtInterpreter&, std::string_view) { return Lines({kModel}); }
+    static R Revision(AtInterpreter&, std::string_view) { return Lines({kRevision}); }
+    static R Serial(AtInterpreter&, std::string_view) { return Lines({kSerial}); }
+    static R TestOk(AtInterpreter&, std::string_view) { return R::Ok(); }
     static R Identify(AtInterpreter&, std::string_view args) {
-        if (!args.empty() && args != "0")
+        int n = 0;
+        if (!Flag(args, 9, &n))
             return R::Error();
-        R r;
-        r.lines = {"Harlune emulated phone"};
-        return r;
+        switch (n) {
+        case 0: return Lines({kModel});
+        case 1: return Lines({kRevision});
+        case 2: return R::Ok(); // the ROM checksum test: passed
+        case 3: return Lines({kManufacturer});
+        case 4: return Lines({kModel});
+        case 5: return Lines({kRevision});
+        case 6: return Lines({std::string(kManufacturer) + " " + kModel});
+        case 7: return Lines({"Bluetooth serial port, OBEX object push"});
+        case 8: return Lines({kSerial});
+        default: return Lines({std::string(kModel) + " " + kRevision});
+        }
     }
 
     static R CmeeSet(AtInterpreter& at, std::string_view args) {
@@ -199,7 +258,10 @@ struct CommandHandlers {
         return result;
     }
     static R EsomTest(AtInterpreter&, std::string_view) {
-        return Lines({"*ESOM: (1-" + std::to_string(kMelodyCount) + ")," + std::to_string(kMelodyTextLimit)});
+        // The shape of the family's documentation: indexes, pauses, prefixes, notes, the longest
+        // melody string, the most tones, the melody formats.
+        return Lines({"*ESOM: (1-" + std::to_string(kMelodyCount) + "),(p,P),(+,#,(b)),(c,d,e,f,g,a,b,C,D,E,F,G,A,B)," +
+                      std::to_string(kMelodyTextLimit) + "," + std::to_string(kMelodyNoteLimit) + ",(0)"});
     }
     static R EsomSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -257,62 +319,6 @@ struct CommandHandlers {
         return Changed();
     }
 
-    static R CmgfSet(AtInterpreter& at, std::string_view args) {
-        ArgReader r(args);
-        int mode = 0;
-        if (!r.Int(&mode) || !r.AtEnd() || mode > 1)
-            return R::Error();
-        at.m_textMode = mode == 1;
-        return R::Ok();
-    }
-    static R CmgfRead(AtInterpreter& at, std::string_view) {
-        return Lines({std::string("+CMGF: ") + (at.m_textMode ? "1" : "0")});
-    }
-    static R CmgfTest(AtInterpreter&, std::string_view) { return Lines({"+CMGF: (0,1)"}); }
-
-    static R CmgsTest(AtInterpreter&, std::string_view) { return R::Ok(); }
-    static R CmgsSet(AtInterpreter& at, std::string_view args) {
-        ArgReader r(args);
-        if (!at.m_textMode) {
-            // The shortest SMS-SUBMIT has 7 octets, the longest 164.
-            int length = 0;
-            if (!r.Int(&length) || !r.AtEnd())
-                return R::Cms(cms::kInvalidPduParameter);
-            if (length < 7 || length > 164)
-                return R::Cms(cms::kInvalidPduParameter);
-            at.m_announcedLength = length;
-            at.m_mode = AtInterpreter::Mode::PduInput;
-        } else {
-            std::string destination;
-            int type = 0;
-            if (!r.Quoted(&destination, false))
-                return R::Cms(cms::kInvalidTextParameter);
-            bool typeGiven = r.Comma();
-            if (typeGiven && !r.Int(&type))
-                return R::Cms(cms::kInvalidTextParameter);
-            if (!r.AtEnd())
-                return R::Cms(cms::kInvalidTextParameter);
-            bool international = !destination.empty() && destination[0] == '+';
-            if (international)
-                destination.erase(0, 1);
-            if (destination.empty() || destination.size() > 20 ||
-                destination.find_first_not_of("0123456789*#") != std::string::npos)
-                return R::Cms(cms::kInvalidTextParameter);
-            if (!typeGiven)
-                type = international ? 145 : 129;
-            if (type < 128 || type > 255)
-                return R::Cms(cms::kInvalidTextParameter);
-            at.m_textDestination = destination;
-            at.m_textTypeOfAddress = type;
-            at.m_mode = AtInterpreter::Mode::TextInput;
-        }
-        at.m_messageInput.clear();
-        at.m_messageOverflow = false;
-        R prompt;
-        prompt.kind = R::Kind::Prompt;
-        return prompt;
-    }
-
 private:
     static R Lines(std::vector<std::string> lines) {
         R r;
@@ -344,12 +350,28 @@ private:
 
 const std::vector<CommandRow>& Commands() {
     using H = CommandHandlers;
-    static const std::vector<CommandRow> kCommands = {
+    static const std::vector<CommandRow> kBase = {
         // name     exec        test          read          set
         {"E", H::Echo, nullptr, nullptr, nullptr},
+        {"V", H::Verbose, nullptr, nullptr, nullptr},
+        {"Q", H::Quiet, nullptr, nullptr, nullptr},
         {"Z", H::Reset, nullptr, nullptr, nullptr},
         {"&F", H::Reset, nullptr, nullptr, nullptr},
+        {"&C", H::DcdMode, nullptr, nullptr, nullptr},
+        {"&D", H::DtrMode, nullptr, nullptr, nullptr},
+        {"&W", H::Ignored, nullptr, nullptr, nullptr},
+        {"X", H::Ignored, nullptr, nullptr, nullptr},
+        {"L", H::Ignored, nullptr, nullptr, nullptr},
+        {"M", H::Ignored, nullptr, nullptr, nullptr},
         {"I", H::Identify, nullptr, nullptr, nullptr},
+        {"+CGMI", H::Manufacturer, H::TestOk, nullptr, nullptr},
+        {"+GMI", H::Manufacturer, H::TestOk, nullptr, nullptr},
+        {"+CGMM", H::Model, H::TestOk, nullptr, nullptr},
+        {"+GMM", H::Model, H::TestOk, nullptr, nullptr},
+        {"+CGMR", H::Revision, H::TestOk, nullptr, nullptr},
+        {"+GMR", H::Revision, H::TestOk, nullptr, nullptr},
+        {"+CGSN", H::Serial, H::TestOk, nullptr, nullptr},
+        {"+GSN", H::Serial, H::TestOk, nullptr, nullptr},
         {"+CMEE", nullptr, H::CmeeTest, H::CmeeRead, H::CmeeSet},
         {"+CSCS", nullptr, H::CscsTest, H::CscsRead, H::CscsSet},
         {"+CPBS", nullptr, H::CpbsTest, H::CpbsRead, H::CpbsSet},
@@ -359,9 +381,13 @@ const std::vector<CommandRow>& Commands() {
         {"*ESOM", nullptr, H::EsomTest, H::EsomRead, H::EsomSet},
         {"*ERIP", nullptr, H::EripTest, nullptr, H::EripSet},
         {"*ERIN", nullptr, H::ErinTest, H::ErinRead, H::ErinSet},
-        {"+CMGF", nullptr, H::CmgfTest, H::CmgfRead, H::CmgfSet},
-        {"+CMGS", nullptr, H::CmgsTest, nullptr, H::CmgsSet},
     };
+    static const std::vector<CommandRow> kCommands = [] {
+        std::vector<CommandRow> all = kBase;
+        for (const auto* table : {&NetworkCommands(), &SmsCommands()})
+            all.insert(all.end(), table->begin(), table->end());
+        return all;
+    }();
     return kCommands;
 }
 

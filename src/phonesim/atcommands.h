@@ -14,7 +14,7 @@ enum class CommandForm { Exec, Test, Read, Set };
 
 // What a command answers: information lines, then a final result.
 struct CommandResult {
-    enum class Kind { Ok, Error, CmeError, CmsError, Prompt, None };
+    enum class Kind { Ok, Error, CmeError, CmsError, Prompt, NoCarrier, ModemError, None };
     Kind kind = Kind::Ok;
     int code = 0;
     std::vector<std::string> lines;
@@ -30,6 +30,7 @@ struct CommandResult {
 namespace cme {
 constexpr int kOperationNotAllowed = 3;
 constexpr int kOperationNotSupported = 4;
+constexpr int kSimBusy = 14;
 constexpr int kMemoryFull = 20;
 constexpr int kInvalidIndex = 21;
 constexpr int kNotFound = 22;
@@ -37,6 +38,7 @@ constexpr int kTextTooLong = 24;
 constexpr int kInvalidTextCharacters = 25;
 constexpr int kDialStringTooLong = 26;
 constexpr int kInvalidDialCharacters = 27;
+constexpr int kNoNetworkService = 30;
 constexpr int kIncorrectParameters = 50;
 } // namespace cme
 
@@ -44,7 +46,12 @@ constexpr int kIncorrectParameters = 50;
 namespace cms {
 constexpr int kOperationNotAllowed = 302;
 constexpr int kInvalidPduParameter = 304;
+constexpr int kOperationNotSupported = 303;
 constexpr int kInvalidTextParameter = 305;
+constexpr int kSimBusy = 315;
+constexpr int kInvalidMemoryIndex = 321;
+constexpr int kMemoryFull = 322;
+constexpr int kNoNetworkService = 331;
 } // namespace cms
 
 using CommandHandler = CommandResult (*)(AtInterpreter& at, std::string_view args);
@@ -57,6 +64,18 @@ struct CommandRow {
     CommandHandler set = nullptr; // args: the text after '='
 };
 
+// Every command: the base table (atcommands.cpp) with the network (atnetwork.cpp) and message
+// storage (atsms.cpp) tables after it.
 const std::vector<CommandRow>& Commands();
+const std::vector<CommandRow>& NetworkCommands();
+const std::vector<CommandRow>& SmsCommands();
+
+// The end of a message typed after the AT+CMGS/AT+CMGW prompt (atsms.cpp).
+CommandResult FinishMessageInput(AtInterpreter& at, bool pduMode, const std::string& input, bool overflow);
+// The +CMTI/+CMT/+CDS text a session shows for a message event, empty when it asked for none.
+std::string MessageUnsolicited(const AtInterpreter& at, const struct PhoneEvent& event);
+
+// The "+CREG: <stat>[,<lac>,<ci>]" line a session with +CREG=1 or 2 is sent.
+std::string CregUnsolicited(const AtInterpreter& at);
 
 } // namespace phonesim

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <thread>
+#include <cstdio>
+#include <iterator>
 
 #include "phonesim/atcommands.h"
-#include "phonesim/charset.h"
-#include "phonesim/smspdu.h"
 
 namespace phonesim {
 namespace {
@@ -50,8 +52,102 @@ struct AtInterpreter::Reply {
     std::string bytes;
 };
 
-AtInterpreter::AtInterpreter(PhoneState& state, InterpreterHooks hooks)
-    : m_state(state), m_hooks(std::move(hooks)) {}
+AtInterpreter::AtInterpreter(PhoneState& state, InterpreterHooks hooks, Dialect dialect)
+    : m_state(state), m_hooks(std::move(hooks)), m_dialect(std::move(dialect)) {
+    ResetSettings();
+    m_simBusyLeft = m_dialect.simBusyReplies;
+}
+
+void AtInterpreter::ResetSettings() {
+    m_echo = m_dialect.echo;
+    m_verbose = m_dialect.verbose;
+    m_quiet = false;
+    m_cmee = m_dialect.cmee;
+    m_textMode = m_dialect.textMode;
+    m_dcdMode = 1;
+    m_dtrMode = 2;
+    m_cregMode = m_cgregMode = m_copsFormat = m_clip = m_crc = m_csms = 0;
+    m_cusd = false;
+    std::fill(std::begin(m_cnmi), std::end(m_cnmi), 0);
+    const int csmp[4] = {17, 167, 0, 0};
+    std::copy(std::begin(csmp), std::end(csmp), m_csmp);
+    std::fill(std::begin(m_sreg), std::end(m_sreg), 0);
+    m_sreg[2] = 43;  // escape character '+'
+    m_sreg[3] = 13;  // command line terminator CR
+    m_sreg[4] = m_dialect.crOnlyLineEnds ? 0 : 10; // response formatting character LF
+    m_sreg[5] = 8;   // command line editing character BS
+    m_sreg[6] = 2;   // pause before blind dialling, seconds
+    m_sreg[7] = 50;  // connection completion time-out, seconds
+    m_sreg[8] = 2;   // comma dial modifier time, seconds
+    m_sreg[10] = 2;  // automatic disconnect delay, tenths of a second
+}
+
+std::string AtInterpreter::LineEnd() const {
+    std::string end(1, static_cast<char>(m_sreg[3]));
+    if (m_sreg[4] != 0)
+        end += static_cast<char>(m_sreg[4]);
+    return end;
+}
+
+void AtInterpreter::EmitInfo(const std::vector<std::string>& lines, std::string& out) const {
+    if (lines.empty())
+        return;
+    const std::string end = LineEnd();
+    if (m_verbose)
+        out += end;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out += lines[i] + end;
+        // Dialect quirk: an indication slips in between the lines of a listing.
+        if (m_dialect.unsolicitedBetweenLines && i == 0 && lines.size() > 1)
+            out += end + "+CREG: 1" + end;
+    }
+}
+
+void AtInterpreter::EmitFinal(const char* verbose, int numeric, std::string& out) const {
+    if (m_quiet)
+        return;
+    if (m_verbose)
+        out += LineEnd() + verbose + LineEnd();
+    else if (numeric >= 0)
+        out += std::to_string(numeric) + static_cast<char>(m_sreg[3]);
+    else // +CME ERROR and +CMS ERROR have no digit of their own
+        out += std::string(verbose) + static_cast<char>(m_sreg[3]);
+}
+
+void AtInterpreter::EmitResult(const CommandResult& r, std::string& out) const {
+    switch (r.kind) {
+    case CommandResult::Kind::Ok:
+        EmitFinal("OK", 0, out);
+        break;
+    case CommandResult::Kind::Error:
+        EmitFinal("ERROR", 4, out);
+        break;
+    case CommandResult::Kind::NoCarrier:
+        EmitFinal("NO CARRIER", 3, out);
+        break;
+    case CommandResult::Kind::ModemError:
+        // Not a V.250 result code: some modems send it when their firmware gives up.
+        EmitFinal("MODEM ERROR", -1, out);
+        break;
+    case CommandResult::Kind::CmeError:
+        if (m_cmee == 0)
+            EmitFinal("ERROR", 4, out);
+        else if (m_cmee == 1)
+            EmitFinal(("+CME ERROR: " + std::to_string(r.code)).c_str(), -1, out);
+        else
+            EmitFinal((std::string("+CME ERROR: ") + CmeText(r.code)).c_str(), -1, out);
+        break;
+    case CommandResult::Kind::CmsError:
+        // 27.005 gives +CMS ERROR whatever AT+CMEE says.
+        EmitFinal(("+CMS ERROR: " + std::to_string(r.code)).c_str(), -1, out);
+        break;
+    case CommandResult::Kind::Prompt:
+        out += "\r\n> ";
+        break;
+    case CommandResult::Kind::None:
+        break;
+    }
+}
 
 std::string AtInterpreter::Feed(std::string_view bytes) {
     std::string out;
@@ -62,25 +158,26 @@ std::string AtInterpreter::Feed(std::string_view bytes) {
             FeedMessageByte(c, out);
             continue;
         }
+        const char terminator = static_cast<char>(m_sreg[3]);
         if (c == '\n' && m_lastWasCr) {
             m_lastWasCr = false;
             if (m_echo)
                 out += c;
             continue;
         }
-        m_lastWasCr = c == '\r';
+        m_lastWasCr = c == terminator;
         if (m_echo)
             out += c;
-        if (c == '\r' || c == '\n') {
+        if (c == terminator || c == '\n') {
             std::string line;
             line.swap(m_line);
             if (m_lineOverflow) {
                 m_lineOverflow = false;
-                out += "\r\nERROR\r\n";
+                EmitFinal("ERROR", 4, out);
                 continue;
             }
             ProcessLine(line, out);
-        } else if (c == kBackspace) {
+        } else if (c == static_cast<char>(m_sreg[5])) {
             if (!m_line.empty())
                 m_line.pop_back();
         } else if (m_line.size() < kMaxLineLength) {
@@ -105,13 +202,13 @@ void AtInterpreter::ProcessLine(const std::string& rawLine, std::string& out) {
     if (fault) {
         switch (fault->action) {
         case FaultAction::Error:
-            out += "\r\nERROR\r\n";
+            EmitFinal("ERROR", 4, out);
             return;
         case FaultAction::CmeError:
-            out += "\r\n+CME ERROR: " + std::to_string(fault->code) + "\r\n";
+            EmitFinal(("+CME ERROR: " + std::to_string(fault->code)).c_str(), -1, out);
             return;
         case FaultAction::CmsError:
-            out += "\r\n+CMS ERROR: " + std::to_string(fault->code) + "\r\n";
+            EmitFinal(("+CMS ERROR: " + std::to_string(fault->code)).c_str(), -1, out);
             return;
         case FaultAction::Silent:
             return;
@@ -136,87 +233,110 @@ void AtInterpreter::ProcessLine(const std::string& rawLine, std::string& out) {
     out += reply.bytes;
 }
 
-void AtInterpreter::RunCommand(const std::string& line, Reply& reply) {
-    auto finish = [&](const CommandResult& r) {
-        if (r.changedState && m_hooks.stateChanged)
-            m_hooks.stateChanged();
-        std::string& out = reply.bytes;
-        if (!r.lines.empty()) {
-            out += "\r\n";
-            for (const std::string& l : r.lines)
-                out += l + "\r\n";
-        }
-        switch (r.kind) {
-        case CommandResult::Kind::Ok:
-            out += "\r\nOK\r\n";
-            break;
-        case CommandResult::Kind::Error:
-            out += "\r\nERROR\r\n";
-            break;
-        case CommandResult::Kind::CmeError:
-            if (m_cmee == 0)
-                out += "\r\nERROR\r\n";
-            else if (m_cmee == 1)
-                out += "\r\n+CME ERROR: " + std::to_string(r.code) + "\r\n";
-            else
-                out += std::string("\r\n+CME ERROR: ") + CmeText(r.code) + "\r\n";
-            break;
-        case CommandResult::Kind::CmsError:
-            out += "\r\n+CMS ERROR: " + std::to_string(r.code) + "\r\n";
-            break;
-        case CommandResult::Kind::Prompt:
-            out += "\r\n> ";
-            break;
-        case CommandResult::Kind::None:
-            break;
-        }
-    };
+namespace {
 
+// The end of one extended command: the first ';' outside double quotes, or the end of the line.
+size_t ExtendedCommandEnd(std::string_view rest) {
+    bool quoted = false;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == '"')
+            quoted = !quoted;
+        else if (rest[i] == ';' && !quoted)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace
+
+void AtInterpreter::RunCommand(const std::string& line, Reply& reply) {
+    std::string& out = reply.bytes;
     if (line.size() < 2 || Upper(line.substr(0, 2)) != "AT") {
-        finish(CommandResult::Error());
+        EmitResult(CommandResult::Error(), out);
         return;
     }
     std::string_view rest = std::string_view(line).substr(2);
-    if (rest.empty()) {
-        finish(CommandResult::Ok());
-        return;
+    for (;;) {
+        while (!rest.empty() && (rest[0] == ' ' || rest[0] == ';'))
+            rest.remove_prefix(1);
+        if (rest.empty())
+            break;
+        CommandResult r;
+        if (rest[0] == '+' || rest[0] == '*') {
+            size_t end = ExtendedCommandEnd(rest);
+            std::string_view command = rest.substr(0, end);
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+            r = RunExtended(command);
+        } else {
+            r = RunBasic(rest);
+        }
+        if (r.changedState && m_hooks.stateChanged)
+            m_hooks.stateChanged();
+        if (m_dialect.noCarrierMidReply && !m_carrierLost && r.lines.size() > 4) {
+            // Dialect quirk: the line breaks off once, half-way through a long listing.
+            m_carrierLost = true;
+            r.lines.resize(r.lines.size() / 2);
+            r.kind = CommandResult::Kind::NoCarrier;
+        }
+        EmitInfo(r.lines, out);
+        if (r.kind != CommandResult::Kind::Ok) {
+            EmitResult(r, out);
+            RaisePending();
+            return;
+        }
     }
+    EmitResult(CommandResult::Ok(), out);
+    RaisePending();
+}
 
-    std::string name;
+CommandResult AtInterpreter::RunExtended(std::string_view rest) {
+    size_t nameEnd = rest.find_first_of("=?");
+    std::string name = Upper(rest.substr(0, nameEnd));
+    std::string_view tail = nameEnd == std::string_view::npos ? std::string_view() : rest.substr(nameEnd);
     CommandForm form = CommandForm::Exec;
     std::string_view args;
-    if (rest[0] == '+' || rest[0] == '*') {
-        size_t nameEnd = rest.find_first_of("=?");
-        name = Upper(rest.substr(0, nameEnd));
-        std::string_view tail = nameEnd == std::string_view::npos ? std::string_view() : rest.substr(nameEnd);
-        if (tail.empty()) {
-            form = CommandForm::Exec;
-        } else if (tail == "=?") {
-            form = CommandForm::Test;
-        } else if (tail == "?") {
-            form = CommandForm::Read;
-        } else if (tail[0] == '=') {
-            form = CommandForm::Set;
-            args = tail.substr(1);
-        } else {
-            finish(CommandResult::Error());
-            return;
-        }
+    if (tail.empty()) {
+        form = CommandForm::Exec;
+    } else if (tail == "=?") {
+        form = CommandForm::Test;
+    } else if (tail == "?") {
+        form = CommandForm::Read;
+    } else if (tail[0] == '=') {
+        form = CommandForm::Set;
+        args = tail.substr(1);
     } else {
-        // Basic commands: a letter (optionally after '&') and an optional number, e.g. E1, Z.
-        size_t nameLength = rest[0] == '&' ? 2 : 1;
-        if (rest.size() < nameLength) {
-            finish(CommandResult::Error());
-            return;
-        }
-        name = Upper(rest.substr(0, nameLength));
-        args = rest.substr(nameLength);
-        if (!std::all_of(args.begin(), args.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-            finish(CommandResult::Error());
-            return;
+        return CommandResult::Error();
+    }
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    if (name.rfind("+CPB", 0) == 0 && form != CommandForm::Test) {
+        bool onSim = m_state.selectedStorage == "SM" || (name == "+CPBS" && Upper(args).find("SM") != std::string::npos);
+        // Dialect quirk: a slow SIM, busy at first.
+        if (onSim && m_dialect.simDelayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_dialect.simDelayMs));
+        if (onSim && m_simBusyLeft > 0) {
+            --m_simBusyLeft;
+            return CommandResult::Cme(cme::kSimBusy);
         }
     }
-
+    if (name == "+CSCS" && form == CommandForm::Set && m_dialect.charsets != CharsetRule::Any) {
+        const char* only = m_dialect.charsets == CharsetRule::Ucs2Only ? "\"UCS2\"" : "\"GSM\"";
+        if (Upper(args) != only)
+            return CommandResult::Cme(cme::kOperationNotSupported);
+    }
+    if (name == "+CSCS" && form == CommandForm::Test && m_dialect.charsets != CharsetRule::Any) {
+        CommandResult r;
+        r.lines = {m_dialect.charsets == CharsetRule::Ucs2Only ? "+CSCS: (\"UCS2\")" : "+CSCS: (\"GSM\")"};
+        return r;
+    }
+    if (name == "+CPBR" && form == CommandForm::Set && m_dialect.cpbrRangeCap > 0) {
+        int first = 0, last = 0;
+        if (std::sscanf(std::string(args).c_str(), "%d,%d", &first, &last) == 2 &&
+            last - first + 1 > m_dialect.cpbrRangeCap)
+            return CommandResult::Cme(cme::kInvalidIndex);
+    }
     for (const CommandRow& row : Commands()) {
         if (name != row.name)
             continue;
@@ -224,10 +344,84 @@ void AtInterpreter::RunCommand(const std::string& line, Reply& reply) {
                                  : form == CommandForm::Test ? row.test
                                  : form == CommandForm::Read ? row.read
                                                              : row.set;
-        finish(handler ? handler(*this, args) : CommandResult::Error());
-        return;
+        return handler ? handler(*this, args) : CommandResult::Error();
     }
-    finish(CommandResult::Error());
+    if (m_dialect.modemErrorOnUnknown)
+        return CommandResult{CommandResult::Kind::ModemError, 0, {}, false};
+    return CommandResult::Error();
+}
+
+CommandResult AtInterpreter::RunBasic(std::string_view& rest) {
+    char first = static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0])));
+    if (first == 'S') {
+        // S-registers: Sn? reads (three digits, as V.250 shows them), Sn=v sets.
+        size_t i = 1;
+        int reg = 0;
+        while (i < rest.size() && IsDigit(rest[i]) && reg < 1000)
+            reg = reg * 10 + (rest[i++] - '0');
+        if (i == 1 || reg >= static_cast<int>(std::size(m_sreg)))
+            return rest = {}, CommandResult::Error();
+        if (i < rest.size() && rest[i] == '?') {
+            rest.remove_prefix(i + 1);
+            char value[8];
+            std::snprintf(value, sizeof value, "%03d", m_sreg[reg]);
+            CommandResult r;
+            r.lines = {value};
+            return r;
+        }
+        if (i < rest.size() && rest[i] == '=') {
+            ++i;
+            int value = 0;
+            size_t digits = i;
+            while (i < rest.size() && IsDigit(rest[i]) && value < 1000)
+                value = value * 10 + (rest[i++] - '0');
+            rest.remove_prefix(i);
+            // S3..S5 are characters of the line discipline: 7-bit, and S3 never LF (it would
+            // swallow the line end).
+            bool characterRegister = reg >= 3 && reg <= 5;
+            if (value > (characterRegister ? 127 : 255) || (reg == 3 && value == 10))
+                return CommandResult::Error();
+            (void)digits; // "S0=" alone sets 0, as V.250 allows an omitted value
+            m_sreg[reg] = value;
+            return CommandResult::Ok();
+        }
+        return rest = {}, CommandResult::Error();
+    }
+    if (first == 'D' || first == 'A') {
+        // Dialling (the rest of the line is the dial string) or answering: this phone has no
+        // voice or data calls, so the attempt ends as a dropped call would.
+        rest = first == 'D' ? std::string_view() : rest.substr(1);
+        return CommandResult{CommandResult::Kind::NoCarrier, 0, {}, false};
+    }
+    if (first == 'H') {
+        // Hang up: there is never a call to end.
+        rest.remove_prefix(1);
+        while (!rest.empty() && IsDigit(rest[0]))
+            rest.remove_prefix(1);
+        return CommandResult::Ok();
+    }
+    std::string name;
+    size_t i = 0;
+    if (first == '&') {
+        if (rest.size() < 2 || !std::isalpha(static_cast<unsigned char>(rest[1])))
+            return rest = {}, CommandResult::Error();
+        name = "&" + Upper(rest.substr(1, 1));
+        i = 2;
+    } else if (first >= 'A' && first <= 'Z') {
+        name = std::string(1, first);
+        i = 1;
+    } else {
+        return rest = {}, CommandResult::Error();
+    }
+    size_t argStart = i;
+    while (i < rest.size() && IsDigit(rest[i]))
+        ++i;
+    std::string_view args = rest.substr(argStart, i - argStart);
+    rest.remove_prefix(i);
+    for (const CommandRow& row : Commands())
+        if (name == row.name && row.exec)
+            return row.exec(*this, args);
+    return rest = {}, CommandResult::Error();
 }
 
 void AtInterpreter::FeedMessageByte(char c, std::string& out) {
@@ -236,7 +430,7 @@ void AtInterpreter::FeedMessageByte(char c, std::string& out) {
         m_mode = Mode::Command;
         m_messageInput.clear();
         m_messageOverflow = false;
-        out += "\r\nOK\r\n";
+        EmitResult(CommandResult::Ok(), out);
         return;
     }
     if (c == kCtrlZ) {
@@ -279,43 +473,33 @@ void AtInterpreter::FinishMessage(std::string& out) {
     input.swap(m_messageInput);
     bool overflow = m_messageOverflow;
     m_messageOverflow = false;
-
-    SentSms sms;
-    if (mode == Mode::PduInput) {
-        SubmitPdu pdu;
-        std::string error;
-        if (overflow || !DecodeSubmitPdu(input, m_announcedLength, &pdu, &error)) {
-            out += "\r\n+CMS ERROR: " + std::to_string(cms::kInvalidPduParameter) + "\r\n";
-            return;
-        }
-        sms.destination = pdu.destination;
-        sms.typeOfAddress = pdu.typeOfAddress;
-        sms.dataCodingScheme = pdu.dataCodingScheme;
-        sms.text = pdu.text;
-        sms.pduHex = Upper(input);
-    } else {
-        bool ok = !overflow;
-        if (ok && m_state.charset == Charset::Gsm) {
-            ok = GsmSeptetsToUtf8(input, &sms.text);
-        } else if (ok) {
-            std::string stored;
-            ok = LineToStored(input, m_state.charset, &stored);
-            sms.text = Latin1ToUtf8(stored);
-        }
-        if (!ok) {
-            out += "\r\n+CMS ERROR: " + std::to_string(cms::kInvalidTextParameter) + "\r\n";
-            return;
-        }
-        sms.destination = m_textDestination;
-        sms.typeOfAddress = m_textTypeOfAddress;
-        sms.dataCodingScheme = 0;
-    }
-    sms.messageReference = m_state.nextMessageReference;
-    m_state.nextMessageReference = (m_state.nextMessageReference + 1) % 256;
-    m_state.sent.push_back(sms);
-    if (m_hooks.stateChanged)
+    CommandResult r = FinishMessageInput(*this, mode == Mode::PduInput, input, overflow);
+    if (r.changedState && m_hooks.stateChanged)
         m_hooks.stateChanged();
-    out += "\r\n+CMGS: " + std::to_string(sms.messageReference) + "\r\n\r\nOK\r\n";
+    EmitInfo(r.lines, out);
+    EmitResult(r, out);
+    RaisePending();
+}
+
+void AtInterpreter::RaisePending() {
+    std::vector<PhoneEvent> events;
+    events.swap(m_pendingEvents);
+    if (m_hooks.raise)
+        for (const PhoneEvent& e : events)
+            m_hooks.raise(e);
+}
+
+std::string AtInterpreter::Unsolicited(const PhoneEvent& event) const {
+    std::string line;
+    if (event.kind == PhoneEvent::Kind::Registration) {
+        if (m_cregMode > 0)
+            line = CregUnsolicited(*this);
+    } else {
+        line = MessageUnsolicited(*this, event);
+    }
+    if (line.empty())
+        return {};
+    return LineEnd() + line + LineEnd();
 }
 
 } // namespace phonesim

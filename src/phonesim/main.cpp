@@ -8,7 +8,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include <getopt.h>
+
+#include "phonesim/control.h"
+#include "phonesim/dialect.h"
 #include "phonesim/obexreceiver.h"
+#include "phonesim/statestore.h"
 #include "phonesim/phone.h"
 #include "phonesim/server.h"
 #include "platform/paths.h"
@@ -47,7 +52,9 @@ const char kUsage[] =
     "  --help             show this text\n"
     "\n"
     "Runs until interrupted (SIGINT/SIGTERM), or with --stdio until the input ends.\n"
-    "Exit status: 0 ok, 1 failure, 2 usage error.\n";
+    "Exit status: 0 ok, 1 failure, 2 usage error.\n"
+    "\n"
+    "Profiles:\n";
 
 int Usage(const std::string& message) {
     std::fprintf(stderr, "harlune-phonesim: %s\n(try --help)\n", message.c_str());
@@ -68,6 +75,39 @@ bool ParseUnsigned(const char* text, unsigned long max, unsigned long* value) {
 
 } // namespace
 
+namespace {
+
+enum Option {
+    kOptPty = 1000, kOptTcp, kOptStdio, kOptState, kOptRate, kOptChunks, kOptSeed, kOptFault, kOptObexTcp,
+    kOptObexDir, kOptProfile, kOptControl, kOptSend
+};
+
+// The message for an option given without its value.
+std::string MissingValue(int option) {
+    switch (option) {
+    case kOptTcp: return "--tcp needs a port number 0..65535";
+    case kOptObexTcp: return "--obex-tcp needs a port number 0..65535";
+    case kOptObexDir: return "--obex-dir needs a folder";
+    case kOptState: return "--state needs a file name";
+    case kOptRate: return "--rate needs bits per second (0 = unpaced)";
+    case kOptSeed: return "--seed needs a number";
+    case kOptFault: return "--fault needs PREFIX:ACTION[:COUNT]";
+    case kOptProfile: return "--profile needs a name (see --help)";
+    case kOptControl: return "--control needs a socket path";
+    case kOptSend: return "--send needs a socket path and a command";
+    default: return "an option needs a value";
+    }
+}
+
+std::string ProfileList() {
+    std::string list;
+    for (const phonesim::Dialect& d : phonesim::Dialects())
+        list += "                     " + d.name + ": " + d.imitates + "\n";
+    return list;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     enum class Mode { None, Pty, Tcp, Stdio } mode = Mode::None;
     unsigned long tcpPort = 0;
@@ -77,97 +117,142 @@ int main(int argc, char** argv) {
     bool obex = false;
     unsigned long obexPort = 0;
     std::string obexDir;
+    phonesim::Dialect dialect;
+    std::string controlPath;
+    std::string sendPath;
 
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](const char* what) -> const char* {
-            if (i + 1 >= argc)
-                return nullptr;
-            (void)what;
-            return argv[++i];
-        };
-        auto setMode = [&](Mode m) {
-            if (mode != Mode::None)
-                return false;
-            mode = m;
-            return true;
-        };
-        if (arg == "--help" || arg == "-h") {
+    static const option kLongOptions[] = {
+        {"help", no_argument, nullptr, 'h'},
+        {"pty", no_argument, nullptr, kOptPty},
+        {"tcp", required_argument, nullptr, kOptTcp},
+        {"stdio", no_argument, nullptr, kOptStdio},
+        {"state", required_argument, nullptr, kOptState},
+        {"rate", required_argument, nullptr, kOptRate},
+        {"chunks", no_argument, nullptr, kOptChunks},
+        {"seed", required_argument, nullptr, kOptSeed},
+        {"fault", required_argument, nullptr, kOptFault},
+        {"obex-tcp", required_argument, nullptr, kOptObexTcp},
+        {"obex-dir", required_argument, nullptr, kOptObexDir},
+        {"profile", required_argument, nullptr, kOptProfile},
+        {"control", required_argument, nullptr, kOptControl},
+        {"send", required_argument, nullptr, kOptSend},
+        {nullptr, 0, nullptr, 0},
+    };
+    auto setMode = [&](Mode m) {
+        if (mode != Mode::None)
+            return false;
+        mode = m;
+        return true;
+    };
+    opterr = 0; // our own messages below
+    for (;;) {
+        int index = -1;
+        int c = getopt_long(argc, argv, ":h", kLongOptions, &index);
+        if (c == -1)
+            break;
+        switch (c) {
+        case 'h':
             std::fputs(kUsage, stdout);
+            std::fputs(ProfileList().c_str(), stdout);
             return kExitOk;
-        } else if (arg == "--pty") {
-            if (!setMode(Mode::Pty))
+        case kOptPty:
+        case kOptStdio:
+            if (!setMode(c == kOptPty ? Mode::Pty : Mode::Stdio))
                 return Usage("give only one of --pty, --tcp, --stdio");
-        } else if (arg == "--stdio") {
-            if (!setMode(Mode::Stdio))
-                return Usage("give only one of --pty, --tcp, --stdio");
-        } else if (arg == "--tcp") {
+            break;
+        case kOptTcp:
             if (!setMode(Mode::Tcp))
                 return Usage("give only one of --pty, --tcp, --stdio");
-            if (!ParseUnsigned(value("port"), 65535, &tcpPort))
-                return Usage("--tcp needs a port number 0..65535");
-        } else if (arg == "--obex-tcp") {
+            if (!ParseUnsigned(optarg, 65535, &tcpPort))
+                return Usage(MissingValue(c));
+            break;
+        case kOptObexTcp:
             obex = true;
-            if (!ParseUnsigned(value("port"), 65535, &obexPort))
-                return Usage("--obex-tcp needs a port number 0..65535");
-        } else if (arg == "--obex-dir") {
-            const char* v = value("dir");
-            if (!v || !*v)
-                return Usage("--obex-dir needs a folder");
-            obexDir = v;
-        } else if (arg == "--state") {
-            const char* v = value("file");
-            if (!v || !*v)
-                return Usage("--state needs a file name");
-            stateFile = v;
-        } else if (arg == "--rate") {
+            if (!ParseUnsigned(optarg, 65535, &obexPort))
+                return Usage(MissingValue(c));
+            break;
+        case kOptObexDir:
+        case kOptState:
+        case kOptControl:
+            if (!*optarg)
+                return Usage(MissingValue(c));
+            (c == kOptObexDir ? obexDir : c == kOptState ? stateFile : controlPath) = optarg;
+            break;
+        case kOptRate: {
             unsigned long bps = 0;
-            if (!ParseUnsigned(value("bps"), 10000000, &bps))
-                return Usage("--rate needs bits per second (0 = unpaced)");
+            if (!ParseUnsigned(optarg, 10000000, &bps))
+                return Usage(MissingValue(c));
             options.bitsPerSecond = static_cast<unsigned>(bps);
-        } else if (arg == "--chunks") {
+            break;
+        }
+        case kOptChunks:
             options.randomChunks = true;
-        } else if (arg == "--seed") {
+            break;
+        case kOptSeed: {
             unsigned long seed = 0;
-            if (!ParseUnsigned(value("seed"), 0xFFFFFFFFul, &seed))
-                return Usage("--seed needs a number");
+            if (!ParseUnsigned(optarg, 0xFFFFFFFFul, &seed))
+                return Usage(MissingValue(c));
             options.seed = static_cast<uint32_t>(seed);
-        } else if (arg == "--fault") {
-            const char* v = value("rule");
+            break;
+        }
+        case kOptFault: {
             phonesim::FaultRule rule;
             std::string error;
-            if (!v)
-                return Usage("--fault needs PREFIX:ACTION[:COUNT]");
-            if (!phonesim::ParseFaultRule(v, &rule, &error))
-                return Usage("--fault " + std::string(v) + ": " + error);
+            if (!phonesim::ParseFaultRule(optarg, &rule, &error))
+                return Usage("--fault " + std::string(optarg) + ": " + error);
             faults.push_back(rule);
-        } else {
-            return Usage("unknown argument \"" + arg + "\"");
+            break;
+        }
+        case kOptProfile: {
+            const phonesim::Dialect* found = phonesim::FindDialect(optarg);
+            if (!found)
+                return Usage("unknown profile \"" + std::string(optarg) + "\" (see --help)");
+            dialect = *found;
+            break;
+        }
+        case kOptSend:
+            sendPath = optarg;
+            break;
+        case ':':
+            return Usage(MissingValue(optopt));
+        default:
+            return Usage("unknown argument \"" + std::string(argv[optind - 1]) + "\"");
         }
     }
+    if (!sendPath.empty()) {
+        // --send PATH COMMAND...: one control command to a running phone, its reply on stdout.
+        std::string command;
+        for (int i = optind; i < argc; ++i)
+            command += (command.empty() ? "" : " ") + std::string(argv[i]);
+        if (command.empty())
+            return Usage(MissingValue(kOptSend));
+        std::string reply;
+        bool sent = phonesim::SendControlCommand(sendPath, command, &reply);
+        std::fprintf(sent ? stdout : stderr, "%s%s\n", sent ? "" : "harlune-phonesim: ", reply.c_str());
+        return sent && reply.rfind("OK", 0) == 0 ? kExitOk : kExitFailure;
+    }
+    if (optind < argc)
+        return Usage("unknown argument \"" + std::string(argv[optind]) + "\"");
     if (mode == Mode::None)
         return Usage("say where to serve: --pty, --tcp PORT or --stdio");
 
     phonesim::PhoneState state = phonesim::PhoneState::Demo();
+    std::shared_ptr<phonesim::StateFileLock> stateLock;
+    bool saveState = false;
     if (!stateFile.empty()) {
-        struct stat st;
-        if (stat(stateFile.c_str(), &st) == 0) {
-            std::string error;
-            if (!phonesim::LoadState(stateFile, &state, &error)) {
-                std::fprintf(stderr, "harlune-phonesim: %s\n", error.c_str());
-                return kExitFailure;
-            }
-        } else {
-            std::string error;
-            if (!phonesim::SaveState(state, stateFile, &error)) {
-                std::fprintf(stderr, "harlune-phonesim: %s\n", error.c_str());
-                return kExitFailure;
-            }
-        }
+        phonesim::OpenedState opened = phonesim::OpenStateFile(stateFile);
+        state = std::move(opened.state);
+        saveState = opened.SaveToFile();
+        stateLock = std::move(opened.lock);
+        if (!opened.message.empty())
+            std::fprintf(stderr, "harlune-phonesim: %s\n", opened.message.c_str());
     }
     auto phone = phonesim::Phone::Create(state);
-    if (!stateFile.empty())
+    phone->SetDialect(dialect);
+    if (saveState) {
         phone->SetStateFile(stateFile);
+        phone->HoldStateLock(stateLock);
+    }
     for (auto& f : faults)
         phone->AddFault(f);
 
@@ -198,6 +283,15 @@ int main(int argc, char** argv) {
         obexReceiver = std::make_unique<phonesim::ObexTcpReceiver>(obexOptions);
         std::string error;
         if (!obexReceiver->Start(static_cast<uint16_t>(obexPort), &error)) {
+            std::fprintf(stderr, "harlune-phonesim: %s\n", error.c_str());
+            return kExitFailure;
+        }
+    }
+    std::unique_ptr<phonesim::ControlServer> control;
+    if (!controlPath.empty()) {
+        control = std::make_unique<phonesim::ControlServer>(phone);
+        std::string error;
+        if (!control->Start(controlPath, &error)) {
             std::fprintf(stderr, "harlune-phonesim: %s\n", error.c_str());
             return kExitFailure;
         }

@@ -14,9 +14,59 @@ int PhonebookStorage::FirstFree() const {
     return expected <= size ? expected : 0;
 }
 
-bool IsValidMelodyText(const std::string& text) {
+int MessageStorage::FirstFree() const {
+    int expected = 1;
+    for (const auto& [position, message] : messages) {
+        if (position > expected)
+            break;
+        expected = position + 1;
+    }
+    return expected <= size ? expected : 0;
+}
+
+MessageStorage* PhoneState::Messages(const std::string& name) {
+    if (strcasecmp(name.c_str(), "SM") == 0)
+        return &smsSim;
+    if (strcasecmp(name.c_str(), "ME") == 0)
+        return &smsMemory;
+    return nullptr;
+}
+
+const MessageStorage* PhoneState::Messages(const std::string& name) const {
+    return const_cast<PhoneState*>(this)->Messages(name);
+}
+
+bool IsFamilyMelodyText(const std::string& text) {
     if (text.size() > static_cast<size_t>(kMelodyTextLimit))
         return false;
+    int tones = 0;
+    for (size_t i = 0; i < text.size(); ++tones) {
+        char c = text[i];
+        if (c == 'p' || c == 'P') {
+            ++i;
+            continue;
+        }
+        if (c == '+')
+            c = i + 1 < text.size() ? text[++i] : '\0';
+        if (c == '#') {
+            c = i + 1 < text.size() ? text[++i] : '\0';
+        } else if (c == '(') {
+            if (text.compare(i, 3, "(b)") != 0)
+                return false;
+            i += 3;
+            c = i < text.size() ? text[i] : '\0';
+        }
+        bool note = (c >= 'a' && c <= 'g') || (c >= 'A' && c <= 'G');
+        if (!note)
+            return false;
+        ++i;
+    }
+    return tones <= kMelodyNoteLimit;
+}
+
+namespace {
+
+bool IsOldMelodyText(const std::string& text) {
     size_t i = 0;
     auto at = [&](size_t k) { return k < text.size() ? text[k] : '\0'; };
     while (i < text.size()) {
@@ -39,6 +89,14 @@ bool IsValidMelodyText(const std::string& text) {
         }
     }
     return true;
+}
+
+} // namespace
+
+bool IsValidMelodyText(const std::string& text) {
+    if (text.size() > static_cast<size_t>(kMelodyTextLimit))
+        return false;
+    return IsFamilyMelodyText(text) || IsOldMelodyText(text);
 }
 
 const char* CharsetName(Charset charset) {
@@ -126,10 +184,10 @@ PhoneState PhoneState::Demo() {
         "c4d4e4f4g2g2a4a4a4a4g1",
         "e8e8e4e8e8e4e8g8c8d8e2",
         "g4g4a2g2C2b1",
-        "c2g2e2C2",
-        "a8p8a8p8a4 +c4 -a4",
-        "d4f#4a4D2",
-        "e4d#8e8b4g4",
+        "cdefGGaaaaG",        // the family's own notation from here on
+        "a8p8a8p8a4 +c4 -a4", // the older notation, as state files and programs still hold it
+        "d#faD",
+        "e#deb(b)agP",
         "",
     };
     for (int i = 0; i < kMelodyCount; ++i)

@@ -30,17 +30,22 @@ struct PhonebookStorage {
     int FirstFree() const;
 };
 
-// Melody notation, one token after another, blanks allowed between tokens:
-//   c d e f g a b   a note in the middle octave; C D E F G A B one octave higher
-//   #               after a note: sharp
-//   1 2 4 8         after a note or rest: whole, half, quarter (default), eighth
-//   .               after the duration: dotted
-//   p               a rest
-//   + -             raise or lower the octave of the notes that follow
-// Example: "c4d4e4f4g2g2" is the start of a well-known children's song.
+// Melody notation, the phone family's own (as its AT*ESOM documentation lists it): one tone
+// after another, no blanks:
+//   c d e f g a b   a short note;  C D E F G A B   a long note
+//   prefixes, in this order, before a note: + (an octave up), then # (a half tone up) or
+//   (b) (a half tone down)
+//   p   a short pause;  P   a long pause
+// Example: "cdefGGaaaaG" is the start of a well-known children's song.
+//
+// The phone also takes the older notation of this program (notes with durations 1 2 4 8, '.',
+// sharps after the note, '+'/'-' octave shifts, blanks), so state files and programs written
+// for it keep working; IsValidMelodyText accepts either, IsFamilyMelodyText only the above.
 constexpr int kMelodyCount = 8;
 constexpr int kMelodyTextLimit = 40;
 bool IsValidMelodyText(const std::string& text);
+bool IsFamilyMelodyText(const std::string& text);
+constexpr int kMelodyNoteLimit = 32; // tones and pauses in one melody
 
 struct Melody {
     int index = 0;     // 1..8
@@ -69,6 +74,33 @@ struct SentSms {
     bool operator==(const SentSms&) const = default;
 };
 
+// A short message in one of the message storages, kept as the phone keeps it: the whole PDU
+// (service-centre part first) and the 27.005 status.
+enum class MessageStatus { ReceivedUnread = 0, ReceivedRead = 1, StoredUnsent = 2, StoredSent = 3 };
+struct StoredMessage {
+    MessageStatus status = MessageStatus::ReceivedUnread;
+    std::string pduHex; // upper-case hex: SMS-DELIVER for received, SMS-SUBMIT for stored ones
+
+    bool operator==(const StoredMessage&) const = default;
+};
+
+struct MessageStorage {
+    int size = 0;                          // positions 1..size
+    std::map<int, StoredMessage> messages; // by position
+    bool operator==(const MessageStorage&) const = default;
+    int FirstFree() const;                 // 0 when full
+};
+
+// What the network side looks like; set live (control interface, tests), not saved.
+struct NetworkStatus {
+    int registration = 1; // +CREG <stat>: 0 not searching, 1 home, 2 searching, 3 denied, 5 roaming
+    int signal = 22;      // +CSQ <rssi> 0..31, 99 unknown
+    int battery = 80;     // +CBC percent
+    bool simBusy = false; // phone-book and message commands on the SIM answer +CME ERROR: 14
+
+    bool operator==(const NetworkStatus&) const = default;
+};
+
 enum class Charset { Latin1, Ira, Gsm, Ucs2 };
 // The AT+CSCS name ("8859-1", "IRA", "GSM", "UCS2"); ParseCharset is case-insensitive.
 const char* CharsetName(Charset charset);
@@ -86,6 +118,17 @@ struct PhoneState {
     int nextMessageReference = 1; // 0..255, wraps
     Charset charset = Charset::Latin1;
     std::string selectedStorage = "ME"; // "SM" or "ME"
+    // Messages: the SIM's and the phone's storage, and the +CPMS choice for reading and
+    // deleting, for writing and sending, and for receiving.
+    MessageStorage smsSim{20, {}};
+    MessageStorage smsMemory{100, {}};
+    std::string smsStorages[3] = {"SM", "SM", "SM"};
+    std::string serviceCentre = "+491710760000"; // +CSCA, as the user types it
+    int serviceCentreType = 145;
+    std::string ownNumber = "+491701234567";     // +CNUM
+    long long clockOffset = 0;                   // +CCLK minus the system clock, seconds
+    int functionality = 1;                       // +CFUN
+    NetworkStatus network;                       // not in the state file
 
     bool operator==(const PhoneState&) const = default;
 
@@ -98,6 +141,9 @@ struct PhoneState {
     // "SM" or "ME" (case-insensitive); null for any other name.
     PhonebookStorage* Storage(const std::string& name);
     const PhonebookStorage* Storage(const std::string& name) const;
+    // The message storage "SM" or "ME" (case-insensitive); null otherwise.
+    MessageStorage* Messages(const std::string& name);
+    const MessageStorage* Messages(const std::string& name) const;
 };
 
 // The state file: see statefile.cpp for the format. Save writes a temporary file beside the

@@ -116,8 +116,9 @@ LoopEnd ServeLoop(PhoneSession& session, int inFd, int outFd, ReplyWriter& write
                   std::string* error) {
     char buffer[4096];
     for (;;) {
-        pollfd p[2] = {{inFd, POLLIN, 0}, {stopFd, POLLIN, 0}};
-        int r = poll(p, stopFd >= 0 ? 2 : 1, -1);
+        // The stop descriptor may be absent (-1): poll ignores negative descriptors.
+        pollfd p[3] = {{inFd, POLLIN, 0}, {stopFd, POLLIN, 0}, {session.UnsolicitedFd(), POLLIN, 0}};
+        int r = poll(p, 3, -1);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -127,6 +128,17 @@ LoopEnd ServeLoop(PhoneSession& session, int inFd, int outFd, ReplyWriter& write
         }
         if (stopFd >= 0 && (p[1].revents & POLLIN))
             return LoopEnd::Stopped;
+        if (p[2].revents & POLLIN) {
+            // An indication (+CMTI, +CREG, +CDS) between commands.
+            std::string bytes = session.TakeUnsolicited();
+            if (!bytes.empty()) {
+                WriteResult w = writer.Write(outFd, bytes, stopFd);
+                if (w == WriteResult::Stopped)
+                    return LoopEnd::Stopped;
+                if (w == WriteResult::Failed)
+                    return LoopEnd::InputClosed;
+            }
+        }
         if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)))
             continue;
         ssize_t n = read(inFd, buffer, sizeof buffer);

@@ -95,6 +95,103 @@ bool Ucs2ToUtf8(const std::vector<uint8_t>& bytes, size_t from, std::string* out
     return true;
 }
 
+
+// The service-centre part that starts every PDU as the phone sees it.
+bool TakeServiceCentre(Cursor& cur, std::string* number, int* type, std::string* error) {
+    uint8_t scLength = 0;
+    cur.Take(&scLength);
+    if (scLength > 11)
+        return Fail(error, "service centre address too long");
+    if (scLength > 0) {
+        uint8_t t;
+        std::vector<uint8_t> digits;
+        if (!cur.Take(&t) || !cur.Take(scLength - 1u, &digits))
+            return Fail(error, "PDU ends inside the service centre address");
+        size_t count = digits.size() * 2;
+        if (!digits.empty() && (digits.back() >> 4) == 0x0F)
+            --count;
+        if (!DecodeSemiOctets(digits, count, number))
+            return Fail(error, "bad digit in the service centre address");
+        *type = t;
+    }
+    return true;
+}
+
+// An address field: length in digits, type, semi-octets (or packed septets when alphanumeric).
+bool TakeAddress(Cursor& cur, const char* what, std::string* address, int* typeOfAddress,
+                 std::string* error) {
+    uint8_t length, toa;
+    if (!cur.Take(&length) || !cur.Take(&toa))
+        return Fail(error, "PDU ends before an address");
+    if (length > kMaxAddressDigits)
+        return Fail(error, "address too long");
+    if (!(toa & 0x80))
+        return Fail(error, "bad type of address");
+    std::vector<uint8_t> octets;
+    if (!cur.Take((length + 1u) / 2, &octets))
+        return Fail(error, "PDU ends inside an address");
+    if (((toa >> 4) & 0x07) == 0x05) {
+        std::string septets;
+        if (!UnpackSeptets(octets, length * 4u / 7u, &septets) || !GsmSeptetsToUtf8(septets, address))
+            return Fail(error, "bad alphanumeric address");
+    } else if (!DecodeSemiOctets(octets, length, address)) {
+        (void)what;
+        return Fail(error, "bad digit in an address");
+    }
+    *typeOfAddress = toa;
+    return true;
+}
+
+// User data length, header and text; the PDU must end with them.
+bool TakeUserData(Cursor& cur, int first, SmsAlphabet alphabet, int* userDataLength,
+                  std::vector<uint8_t>* header, std::string* text, std::string* error) {
+    uint8_t udl;
+    if (!cur.Take(&udl))
+        return Fail(error, "PDU ends before the user data length");
+    *userDataLength = udl;
+    size_t udOctets;
+    if (alphabet == SmsAlphabet::Gsm7) {
+        if (udl > kMaxSeptets)
+            return Fail(error, "user data length above 160 septets");
+        udOctets = (udl * 7u + 7u) / 8u;
+    } else {
+        if (udl > kMaxUserDataOctets)
+            return Fail(error, "user data length above 140 octets");
+        udOctets = udl;
+    }
+    std::vector<uint8_t> ud;
+    if (!cur.Take(udOctets, &ud))
+        return Fail(error, "PDU shorter than its user data length");
+    if (cur.Left() != 0)
+        return Fail(error, "PDU longer than its user data length");
+
+    size_t headerOctets = 0;
+    if (first & 0x40) {
+        if (ud.empty() || ud[0] + 1u > ud.size())
+            return Fail(error, "bad user data header");
+        headerOctets = ud[0] + 1u;
+        header->assign(ud.begin() + 1, ud.begin() + static_cast<long>(headerOctets));
+    }
+
+    if (alphabet == SmsAlphabet::Gsm7) {
+        size_t headerSeptets = (headerOctets * 8 + 6) / 7;
+        if (headerSeptets > udl)
+            return Fail(error, "user data header longer than the user data");
+        std::string septets;
+        UnpackSeptets(ud, udl, &septets);
+        if (!GsmSeptetsToUtf8(septets.substr(headerSeptets), text))
+            return Fail(error, "text ends inside an escape sequence");
+    } else if (alphabet == SmsAlphabet::Ucs2) {
+        if ((ud.size() - headerOctets) % 2 != 0)
+            return Fail(error, "UCS2 text of an odd number of octets");
+        if (!Ucs2ToUtf8(ud, headerOctets, text))
+            return Fail(error, "broken UTF-16 surrogate pair");
+    } else {
+        *text = Latin1ToUtf8(std::string(ud.begin() + static_cast<long>(headerOctets), ud.end()));
+    }
+    return true;
+}
+
 } // namespace
 
 bool HexToBytes(std::string_view hex, std::vector<uint8_t>* bytes) {
@@ -128,55 +225,21 @@ bool DecodeSubmitPdu(std::string_view hex, int announcedTpduLength, SubmitPdu* p
         return Fail(error, "PDU is not an even number of hexadecimal digits");
     SubmitPdu out;
     Cursor cur(bytes);
-
-    uint8_t scLength = 0;
-    cur.Take(&scLength);
-    if (scLength > 11)
-        return Fail(error, "service centre address too long");
-    if (scLength > 0) {
-        uint8_t type;
-        std::vector<uint8_t> digits;
-        if (!cur.Take(&type) || !cur.Take(scLength - 1u, &digits))
-            return Fail(error, "PDU ends inside the service centre address");
-        size_t count = digits.size() * 2;
-        if (!digits.empty() && (digits.back() >> 4) == 0x0F)
-            --count;
-        if (!DecodeSemiOctets(digits, count, &out.serviceCentre))
-            return Fail(error, "bad digit in the service centre address");
-        out.serviceCentreType = type;
-    }
+    if (!TakeServiceCentre(cur, &out.serviceCentre, &out.serviceCentreType, error))
+        return false;
     size_t tpduLength = cur.Left();
     if (announcedTpduLength >= 0 && static_cast<size_t>(announcedTpduLength) != tpduLength)
         return Fail(error, "announced length does not match the PDU");
 
-    uint8_t first, mr, daLength, toa, pid, dcs, udl;
+    uint8_t first, mr, pid, dcs;
     if (!cur.Take(&first) || !cur.Take(&mr))
         return Fail(error, "PDU too short");
     if ((first & 0x03) != 0x01)
         return Fail(error, "not an SMS-SUBMIT");
     out.firstOctet = first;
     out.messageReference = mr;
-
-    if (!cur.Take(&daLength) || !cur.Take(&toa))
-        return Fail(error, "PDU ends before the destination address");
-    if (daLength > kMaxAddressDigits)
-        return Fail(error, "destination address too long");
-    if (!(toa & 0x80))
-        return Fail(error, "bad type of address");
-    std::vector<uint8_t> daOctets;
-    if (!cur.Take((daLength + 1u) / 2, &daOctets))
-        return Fail(error, "PDU ends inside the destination address");
-    if (((toa >> 4) & 0x07) == 0x05) {
-        // Alphanumeric address: septets in the semi-octet space.
-        std::string septets;
-        if (!UnpackSeptets(daOctets, daLength * 4u / 7u, &septets) ||
-            !GsmSeptetsToUtf8(septets, &out.destination))
-            return Fail(error, "bad alphanumeric destination address");
-    } else if (!DecodeSemiOctets(daOctets, daLength, &out.destination)) {
-        return Fail(error, "bad digit in the destination address");
-    }
-    out.typeOfAddress = toa;
-
+    if (!TakeAddress(cur, "destination", &out.destination, &out.typeOfAddress, error))
+        return false;
     if (!cur.Take(&pid) || !cur.Take(&dcs))
         return Fail(error, "PDU ends before the data coding scheme");
     out.protocolId = pid;
@@ -188,52 +251,63 @@ bool DecodeSubmitPdu(std::string_view hex, int announcedTpduLength, SubmitPdu* p
     size_t vpLength = out.validityFormat == 0 ? 0 : out.validityFormat == 2 ? 1 : 7;
     if (!cur.Take(vpLength, &out.validity))
         return Fail(error, "PDU ends inside the validity period");
-
-    if (!cur.Take(&udl))
-        return Fail(error, "PDU ends before the user data length");
-    out.userDataLength = udl;
-    size_t udOctets;
-    if (out.alphabet == SmsAlphabet::Gsm7) {
-        if (udl > kMaxSeptets)
-            return Fail(error, "user data length above 160 septets");
-        udOctets = (udl * 7u + 7u) / 8u;
-    } else {
-        if (udl > kMaxUserDataOctets)
-            return Fail(error, "user data length above 140 octets");
-        udOctets = udl;
-    }
-    std::vector<uint8_t> ud;
-    if (!cur.Take(udOctets, &ud))
-        return Fail(error, "PDU shorter than its user data length");
-    if (cur.Left() != 0)
-        return Fail(error, "PDU longer than its user data length");
-
-    size_t headerOctets = 0;
-    if (first & 0x40) {
-        if (ud.empty() || ud[0] + 1u > ud.size())
-            return Fail(error, "bad user data header");
-        headerOctets = ud[0] + 1u;
-        out.userDataHeader.assign(ud.begin() + 1, ud.begin() + static_cast<long>(headerOctets));
-    }
-
-    if (out.alphabet == SmsAlphabet::Gsm7) {
-        size_t headerSeptets = (headerOctets * 8 + 6) / 7;
-        if (headerSeptets > udl)
-            return Fail(error, "user data header longer than the user data");
-        std::string septets;
-        UnpackSeptets(ud, udl, &septets);
-        if (!GsmSeptetsToUtf8(septets.substr(headerSeptets), &out.text))
-            return Fail(error, "text ends inside an escape sequence");
-    } else if (out.alphabet == SmsAlphabet::Ucs2) {
-        if ((ud.size() - headerOctets) % 2 != 0)
-            return Fail(error, "UCS2 text of an odd number of octets");
-        if (!Ucs2ToUtf8(ud, headerOctets, &out.text))
-            return Fail(error, "broken UTF-16 surrogate pair");
-    } else {
-        out.text = Latin1ToUtf8(std::string(ud.begin() + static_cast<long>(headerOctets), ud.end()));
-    }
+    if (!TakeUserData(cur, first, out.alphabet, &out.userDataLength, &out.userDataHeader, &out.text, error))
+        return false;
     *pdu = std::move(out);
     return true;
+}
+
+bool DecodeDeliverPdu(std::string_view hex, int announcedTpduLength, DeliverPdu* pdu, std::string* error) {
+    std::vector<uint8_t> bytes;
+    if (hex.empty())
+        return Fail(error, "empty PDU");
+    if (!HexToBytes(hex, &bytes))
+        return Fail(error, "PDU is not an even number of hexadecimal digits");
+    DeliverPdu out;
+    Cursor cur(bytes);
+    if (!TakeServiceCentre(cur, &out.serviceCentre, &out.serviceCentreType, error))
+        return false;
+    if (announcedTpduLength >= 0 && static_cast<size_t>(announcedTpduLength) != cur.Left())
+        return Fail(error, "announced length does not match the PDU");
+    uint8_t first, pid, dcs;
+    if (!cur.Take(&first))
+        return Fail(error, "PDU too short");
+    if ((first & 0x03) != 0x00)
+        return Fail(error, "not an SMS-DELIVER");
+    out.firstOctet = first;
+    if (!TakeAddress(cur, "originator", &out.originator, &out.typeOfAddress, error))
+        return false;
+    if (!cur.Take(&pid) || !cur.Take(&dcs))
+        return Fail(error, "PDU ends before the data coding scheme");
+    out.protocolId = pid;
+    out.dataCodingScheme = dcs;
+    if (!AlphabetOf(dcs, &out.alphabet))
+        return Fail(error, "unsupported data coding scheme");
+    if (!cur.Take(7, &out.timestamp))
+        return Fail(error, "PDU ends inside the service centre time stamp");
+    if (!TakeUserData(cur, first, out.alphabet, &out.userDataLength, &out.userDataHeader, &out.text, error))
+        return false;
+    *pdu = std::move(out);
+    return true;
+}
+
+bool FindConcatenation(const std::vector<uint8_t>& header, Concatenation* out) {
+    for (size_t i = 0; i + 1 < header.size();) {
+        uint8_t id = header[i], length = header[i + 1];
+        if (i + 2 + length > header.size())
+            return false;
+        const uint8_t* v = header.data() + i + 2;
+        if (id == 0x00 && length == 3 && v[1] > 0 && v[2] > 0 && v[2] <= v[1]) {
+            *out = {v[0], v[1], v[2]};
+            return true;
+        }
+        if (id == 0x08 && length == 4 && v[2] > 0 && v[3] > 0 && v[3] <= v[2]) {
+            *out = {v[0] << 8 | v[1], v[2], v[3]};
+            return true;
+        }
+        i += 2 + length;
+    }
+    return false;
 }
 
 } // namespace phonesim

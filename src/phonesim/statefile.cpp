@@ -10,6 +10,15 @@
 //   selected SM|ME
 //   nextref  n
 //   sent     reference  typeOfAddress  dcs  destination  pduHex  text
+//   smsstorage  SM|ME  size                       before that storage's messages
+//   message  SM|ME  position  status  pduHex      status 0..3 as 27.005 numbers it
+//   cpms     SM|ME  SM|ME  SM|ME                  read/delete, write/send, receive storage
+//   smsc     number  type                         the service centre (+CSCA)
+//   ownnumber  number                             +CNUM
+//   clock    seconds                              +CCLK minus the system clock
+//
+// Records added after the first version (smsstorage to clock) are optional; a file without
+// them loads with the defaults, so older files keep loading.
 //
 // Texts are escaped so that the file stays 7-bit ASCII and one record stays on one line:
 // backslash as \\, TAB as \t, LF as \n, CR as \r, and every other byte below 0x20 or from
@@ -127,6 +136,17 @@ std::string FormatState(const PhoneState& s) {
     for (const SentSms& m : s.sent)
         out << "sent\t" << m.messageReference << "\t" << m.typeOfAddress << "\t" << m.dataCodingScheme
             << "\t" << Escape(m.destination) << "\t" << Escape(m.pduHex) << "\t" << Escape(m.text) << "\n";
+    for (const char* name : {"SM", "ME"}) {
+        const MessageStorage& st = *s.Messages(name);
+        out << "smsstorage\t" << name << "\t" << st.size << "\n";
+        for (const auto& [position, m] : st.messages)
+            out << "message\t" << name << "\t" << position << "\t" << static_cast<int>(m.status) << "\t"
+                << Escape(m.pduHex) << "\n";
+    }
+    out << "cpms\t" << s.smsStorages[0] << "\t" << s.smsStorages[1] << "\t" << s.smsStorages[2] << "\n";
+    out << "smsc\t" << Escape(s.serviceCentre) << "\t" << s.serviceCentreType << "\n";
+    out << "ownnumber\t" << Escape(s.ownNumber) << "\n";
+    out << "clock\t" << s.clockOffset << "\n";
     return out.str();
 }
 
@@ -230,6 +250,48 @@ bool ParseState(const std::string& text, PhoneState* state, std::string* error) 
             if (!Unescape(f[4], &m.destination) || !Unescape(f[5], &m.pduHex) || !Unescape(f[6], &m.text))
                 return fail("bad escape sequence");
             s.sent.push_back(m);
+        } else if (kind == "smsstorage") {
+            MessageStorage* st = want(3) ? s.Messages(f[1]) : nullptr;
+            if (!st || (f[1] != "SM" && f[1] != "ME") || !ToInt(f[2], 1, 1000, &st->size))
+                return fail("bad smsstorage line");
+            if (!st->messages.empty() && st->messages.rbegin()->first > st->size)
+                return fail("message storage smaller than its messages");
+        } else if (kind == "message") {
+            MessageStorage* st = want(5) ? s.Messages(f[1]) : nullptr;
+            int position = 0, status = 0;
+            StoredMessage m;
+            if (!st || (f[1] != "SM" && f[1] != "ME") || !ToInt(f[2], 1, st->size, &position) ||
+                !ToInt(f[3], 0, 3, &status))
+                return fail("bad message line");
+            if (!Unescape(f[4], &m.pduHex) || m.pduHex.empty() || m.pduHex.size() > 2 * 176 ||
+                m.pduHex.find_first_not_of("0123456789ABCDEF") != std::string::npos)
+                return fail("bad message PDU");
+            if (st->messages.count(position))
+                return fail("message position " + std::to_string(position) + " given twice");
+            m.status = static_cast<MessageStatus>(status);
+            st->messages[position] = m;
+        } else if (kind == "cpms") {
+            if (!want(4))
+                return fail("bad cpms line");
+            for (int i = 0; i < 3; ++i) {
+                if (f[i + 1] != "SM" && f[i + 1] != "ME")
+                    return fail("bad cpms line");
+                s.smsStorages[i] = f[i + 1];
+            }
+        } else if (kind == "smsc") {
+            if (!want(3) || !Unescape(f[1], &s.serviceCentre) || !ToInt(f[2], 128, 255, &s.serviceCentreType))
+                return fail("bad smsc line");
+        } else if (kind == "ownnumber") {
+            if (!want(2) || !Unescape(f[1], &s.ownNumber))
+                return fail("bad ownnumber line");
+        } else if (kind == "clock") {
+            long long offset = 0;
+            auto [ptr, ec] = std::from_chars(f.size() == 2 ? f[1].data() : nullptr,
+                                             f.size() == 2 ? f[1].data() + f[1].size() : nullptr, offset);
+            if (!want(2) || ec != std::errc() || ptr != f[1].data() + f[1].size() ||
+                offset > 100LL * 365 * 86400 || offset < -100LL * 365 * 86400)
+                return fail("bad clock line");
+            s.clockOffset = offset;
         } else {
             return fail("unknown record \"" + Escape(kind) + "\"");
         }

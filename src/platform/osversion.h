@@ -6,7 +6,6 @@
 namespace platform {
 
 struct OsVersionInfo {
-    uint32_t size = 148;
     uint32_t majorVersion = 0;
     uint32_t minorVersion = 0;
     uint32_t buildNumber = 0;

@@ -9,6 +9,9 @@
 //
 // The handle API mirrors the Win32 calls the program was written against; all calls are
 // thread-safe, and a handle stays valid (reporting "not found") if its key is removed.
+//
+// Files: regtext.cpp (the .reg text format), regtree.* (the key tree and its origins),
+// atomicfile.* (saving), registry.cpp (loading, saving, paths), reghandles.cpp (the handle API).
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -33,7 +36,12 @@ constexpr uint32_t kRegDword = 4;
 
 constexpr uint32_t kKeyAllAccess = 0xF003F;
 
-struct RegKeyHandle;
+// What an HKEY points at: the key's path. The registry owns every handle it gave out until it
+// is closed; the two roots are predefined and never closed.
+struct RegKeyHandle {
+    std::string path;
+    bool predefined = false;
+};
 using HKEY = RegKeyHandle*;
 extern HKEY const HKEY_LOCAL_MACHINE;
 extern HKEY const HKEY_CURRENT_USER;
@@ -61,6 +69,8 @@ RegParseResult ParseRegistryText(std::string_view text);
 std::string FormatRegistryText(const std::vector<RegFileKey>& keys);
 
 enum class RegOrigin { Default, User, Live };
+
+class RegTree;
 
 class Registry {
 public:
@@ -103,13 +113,14 @@ public:
     bool DeleteValue(std::string_view path, std::string_view name);
 
 private:
-    struct Node;
-    Node* find(std::string_view path) const;
-    Node* create(std::string_view path, RegOrigin origin);
-    static std::string pathOf(HKEY key);
+    // With the lock held: the path of a root or of a handle this registry gave out and has not
+    // closed; null for anything else (a closed or foreign handle is refused, never followed).
+    const std::string* pathOf(HKEY key) const;
+    HKEY newHandle(std::string path);
 
     mutable std::mutex m_mutex;
-    std::unique_ptr<Node> m_root;
+    std::unique_ptr<RegTree> m_tree;
+    std::map<const RegKeyHandle*, std::unique_ptr<RegKeyHandle>> m_handles;
     std::string m_userFile;
     bool m_saveBlocked = false;
     std::string m_blockReason;

@@ -1,9 +1,12 @@
 #include "colorformview.h"
 
+#include "ui/mainframe.h"
+
 #include <QApplication>
-#include <QLayout>
-#include <QMainWindow>
 #include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
 
 CColorFormView::CColorFormView(int templateId, QSize templateSize, const QString& fontFamily, int fontPoints,
                                QWidget* parent)
@@ -30,10 +33,42 @@ void CColorFormView::Place(QWidget* control, int x, int y, int width, int height
 
 QSize CColorFormView::FormSize() const {
     QRect area(QPoint(0, 0), m_units.ToPixels(m_templateSize.width(), m_templateSize.height()));
-    for (QObject* child : children())
-        if (auto* widget = qobject_cast<QWidget*>(child); widget && !widget->isWindow())
-            area = area.united(widget->geometry());
+    for (QObject* child : children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (!widget || widget->isWindow())
+            continue;
+        // An anchored control counts with its template rectangle, not the grown one.
+        QRect at = widget->geometry();
+        for (const Anchored& a : m_anchored)
+            if (a.control == widget)
+                at = a.base;
+        area = area.united(at);
+    }
     return area.size();
+}
+
+void CColorFormView::SetAnchor(QWidget* control, int anchors) {
+    m_anchored.push_back({control, control->geometry(), anchors});
+}
+
+bool CColorFormView::IsDarkPalette(const QPalette& palette) {
+    return palette.color(QPalette::Window).lightness() < 128;
+}
+
+void CColorFormView::resizeEvent(QResizeEvent* event) {
+    CView::resizeEvent(event);
+    const QSize form = FormSize();
+    const int dx = std::max(0, width() - form.width());
+    const int dy = std::max(0, height() - form.height());
+    for (const Anchored& a : m_anchored) {
+        if (!a.control)
+            continue;
+        QRect at = a.base;
+        at.translate((a.anchors & MoveX) ? dx : 0, (a.anchors & MoveY) ? dy : 0);
+        at.setWidth(at.width() + ((a.anchors & GrowX) ? dx : 0));
+        at.setHeight(at.height() + ((a.anchors & GrowY) ? dy : 0));
+        a.control->setGeometry(at);
+    }
 }
 
 void CColorFormView::paintEvent(QPaintEvent*) {
@@ -43,12 +78,6 @@ void CColorFormView::paintEvent(QPaintEvent*) {
 }
 
 void CColorFormView::FitParentFrame() {
-    auto* frame = qobject_cast<QMainWindow*>(window());
-    if (!frame)
-        return;
-    if (frame->layout())
-        frame->layout()->activate();
-    QWidget* client = frame->centralWidget() ? frame->centralWidget() : this;
-    const QSize chrome = frame->size() - client->size();
-    frame->resize(frame->size().boundedTo(chrome + FormSize()));
+    if (auto* frame = qobject_cast<CMainFrame*>(window()))
+        frame->FitToFormOnce(FormSize());
 }

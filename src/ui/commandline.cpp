@@ -1,36 +1,67 @@
 #include "commandline.h"
 
+#include <QCommandLineParser>
+
+#ifndef HARLUNE_VERSION
+#error "HARLUNE_VERSION comes from the project version (src/ui/CMakeLists.txt)"
+#endif
+
 namespace ui {
+
+namespace {
+
+// The first argument QCommandLineParser could not take, as the user typed it: the parser names
+// only the option ("stack", or each letter of "-xy"), and the message quotes the whole argument.
+QString offendingArgument(const QStringList& args) {
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--"))
+            break;
+        const bool known = arg == QLatin1String("--help") || arg == QLatin1String("-h") ||
+                           arg == QLatin1String("--version") || arg == QLatin1String("--debug") ||
+                           arg.startsWith(QLatin1String("--stack="));
+        if (arg.startsWith(u'-') && arg.size() > 1 && !known)
+            return arg;
+    }
+    return args.value(0);
+}
+
+} // namespace
 
 CommandLineInfo ParseCommandLine(const QStringList& args) {
     CommandLineInfo info;
-    bool optionsEnded = false;
-    for (const QString& arg : args) {
-        if (!optionsEnded && arg == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (!optionsEnded && (arg == QLatin1String("--help") || arg == QLatin1String("-h"))) {
-            info.showHelp = true;
-        } else if (!optionsEnded && arg == QLatin1String("--version")) {
-            info.showVersion = true;
-        } else if (!optionsEnded && arg == QLatin1String("--debug")) {
-            info.debug = true;
-        } else if (!optionsEnded && arg.startsWith(QLatin1String("--stack="))) {
-            info.stack = arg.mid(8);
-            if (info.stack != QLatin1String("sim") && info.stack != QLatin1String("bluez")) {
-                info.error = QStringLiteral("unknown stack \"%1\" (use sim or bluez)").arg(info.stack);
-                return info;
-            }
-        } else if (!optionsEnded && arg.startsWith(u'-') && arg.size() > 1) {
-            info.error = QStringLiteral("unknown option %1").arg(arg);
-            return info;
-        } else if (info.fileName.isEmpty()) {
-            info.fileName = arg;
-            info.shellCommand = CommandLineInfo::Shell::FileOpen;
-        } else {
-            info.error = QStringLiteral("only one document can be opened (got \"%1\" and \"%2\")").arg(info.fileName, arg);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption debug(QStringLiteral("debug"));
+    const QCommandLineOption stack(QStringLiteral("stack"), QString(), QStringLiteral("name"));
+    QCommandLineParser parser;
+    parser.addOptions({help, version, debug, stack});
+    // Only "--stack=NAME" is the option's form; a bare "--stack" reads as an option we do not have.
+    const qsizetype end = args.indexOf(QLatin1String("--"));
+    if (args.mid(0, end).contains(QLatin1String("--stack"))) {
+        info.error = QStringLiteral("unknown option --stack");
+        return info;
+    }
+    if (!parser.parse(QStringList{QStringLiteral("harlune")} + args)) {
+        info.error = QStringLiteral("unknown option %1").arg(offendingArgument(args));
+        return info;
+    }
+    info.showHelp = parser.isSet(help);
+    info.showVersion = parser.isSet(version);
+    info.debug = parser.isSet(debug);
+    if (parser.isSet(stack)) {
+        info.stack = parser.value(stack);
+        if (info.stack != QLatin1String("sim") && info.stack != QLatin1String("bluez")) {
+            info.error = QStringLiteral("unknown stack \"%1\" (use sim or bluez)").arg(info.stack);
             return info;
         }
     }
+    const QStringList documents = parser.positionalArguments();
+    if (!documents.isEmpty()) {
+        info.fileName = documents.first();
+        info.shellCommand = CommandLineInfo::Shell::FileOpen;
+    }
+    if (documents.size() > 1)
+        info.error = QStringLiteral("only one document can be opened (got \"%1\" and \"%2\")").arg(documents[0], documents[1]);
     return info;
 }
 
@@ -43,7 +74,6 @@ bool WantsInfoOnly(const QStringList& args) {
     }
     return false;
 }
-
 QString UsageText(const QString& programName) {
     return QStringLiteral(
                "Usage: %1 [options] [document]\n"
@@ -61,6 +91,8 @@ QString UsageText(const QString& programName) {
         .arg(programName);
 }
 
-QString VersionText() { return QStringLiteral("DUNMERE Harlune 1.0.0.1\n"); }
+QString VersionNumber() { return QStringLiteral(HARLUNE_VERSION); }
+
+QString VersionText() { return QStringLiteral("DUNMERE Harlune %1\n").arg(VersionNumber()); }
 
 } // namespace ui

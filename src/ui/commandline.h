@@ -1,7 +1,7 @@
 #pragma once
 // The program's command line: the framework's document command line (an optional document file
-// name) plus a few options of our own. Parsed without Qt's application object, so --help and
-// --version work without a display.
+// name) plus a few options of our own, read by QCommandLineParser. Parsed without Qt's
+// application object, so --help and --version work without a display.
 #include <QString>
 #include <QStringList>
 
@@ -26,5 +26,7 @@ bool WantsInfoOnly(const QStringList& args);
 
 QString UsageText(const QString& programName);
 QString VersionText();
+// The project's version, "1.0.0.1".
+QString VersionNumber();
 
 } // namespace ui

@@ -1,6 +1,9 @@
 #include "elidinglabel.h"
 
+#include <QMouseEvent>
 #include <QResizeEvent>
+#include <QTextLayout>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -26,11 +29,43 @@ void CElidingLabel::resizeEvent(QResizeEvent* event) {
     elide();
 }
 
+void CElidingLabel::mousePressEvent(QMouseEvent* event) {
+    // The whole outcome one click away when the two lines could not hold it.
+    if (IsElided() && event->button() == Qt::LeftButton)
+        QToolTip::showText(event->globalPosition().toPoint(), m_fullText, this);
+    QLabel::mousePressEvent(event);
+}
+
+QString CElidingLabel::ShownText(const QString& text, const QFont& font, int room, int maxLines) {
+    const QFontMetrics metrics(font);
+    QString flat = text;
+    flat.replace(u'\n', u' ').replace(u'\r', u' ');
+    if (room <= 0 || maxLines < 1)
+        return flat;
+    QTextLayout layout(flat, font);
+    QStringList lines;
+    layout.beginLayout();
+    int consumed = 0;
+    while (lines.size() < maxLines - 1) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(room);
+        lines << flat.mid(line.textStart(), line.textLength()).trimmed();
+        consumed = line.textStart() + line.textLength();
+    }
+    layout.endLayout();
+    const QString rest = flat.mid(consumed).trimmed();
+    if (!rest.isEmpty())
+        lines << metrics.elidedText(rest, Qt::ElideMiddle, room);
+    return lines.join(u'\n');
+}
+
 void CElidingLabel::elide() {
-    QString oneLine = m_fullText;
-    oneLine.replace(u'\n', u' ').replace(u'\r', u' ');
     const int room = contentsRect().width() - 2 * margin() - 2 * std::max(0, indent());
-    const QString shown = room > 0 ? fontMetrics().elidedText(oneLine, Qt::ElideMiddle, room) : oneLine;
+    const QString shown = ShownText(m_fullText, font(), room, kMaxLines);
     QLabel::setText(shown);
-    setToolTip(shown == m_fullText ? QString() : m_fullText);
+    QString flat = shown;
+    m_elided = flat.replace(u'\n', u' ').simplified() != QString(m_fullText).replace(u'\n', u' ').replace(u'\r', u' ').simplified();
+    setToolTip(m_elided ? m_fullText : QString());
 }

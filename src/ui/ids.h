@@ -23,6 +23,11 @@ constexpr int ID_ENTRY_SMS = 32785;
 constexpr int ID_SHOW_PICTURES = 32786;
 constexpr int ID_UPLOAD_PICTURE = 32788;
 
+// Commands that lead back to a phone after Cancel, a failed search or a lost link, and the
+// phone's own facts; added beside the original resource script's.
+constexpr int ID_CONNECT_PHONE = 32790;
+constexpr int ID_PHONE_INFO = 32791;
+
 // Framework commands.
 constexpr int ID_FILE_NEW = 57600;
 constexpr int ID_FILE_OPEN = 57601;

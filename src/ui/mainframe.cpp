@@ -4,21 +4,29 @@
 #include "ui/connectionfacts.h"
 #include "ui/doctemplate.h"
 #include "ui/elidinglabel.h"
+#include "ui/framelayout.h"
 #include "ui/ids.h"
 #include "ui/messages.h"
 #include "ui/placeholderview.h"
 #include "ui/resources.h"
+#include "ui/safepaste.h"
 #include "ui/strings.h"
+#include "ui/undooffer.h"
 #include "ui/vantreldoc.h"
+#include "ui/vantrelview.h"
 #include "ui/view.h"
 #include "ui/winapp.h"
+#include "ui/waitcursor.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -47,11 +55,6 @@ QString viewTitle(int viewId) {
     }
 }
 
-// Restores the cursor however the scope is left.
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 constexpr int kToolbarCommands[] = {ui::ID_SHOW_PHONEBOOK, ui::ID_SHOW_MELODIES, ui::ID_SHOW_SMS,
                                     ui::ID_SHOW_PICTURES, ui::ID_UPLOAD_PICTURE};
@@ -65,6 +68,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_currentViewId(u
     // The framework's default frame is large; the start view shrinks it to fit the form.
     resize(900, 700);
     m_factories = registeredFactories();
+    ui::InstallPasteGuard();
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -98,13 +102,16 @@ bool CMainFrame::OnCreate(QString* why) {
         QAction* action = addCommand(id, QString());
         action->setIcon(icon);
         m_toolBar->addAction(action);
-        if (QWidget* button = m_toolBar->widgetForAction(action))
-            button->installEventFilter(this);
     }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     buildMenus();
     buildStatusBar();
     RefreshPrompts();
+    setToolTips();
+    // Smaller than this, neither the toolbar nor a line of a form would be usable; down to it
+    // the client area scrolls.
+    setMinimumSize(m_toolBar->sizeHint().width(), m_toolBar->sizeHint().height() * 4);
+    m_sizedByUser = ui::RestoreFrameGeometry(*this);
     UpdateCommandUI();
     return true;
 }
@@ -155,6 +162,7 @@ void CMainFrame::buildMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(addCommand(ui::ID_WEB_LINK, QStringLiteral("DUNMERE on the web")));
     help->addAction(addCommand(ui::ID_APP_ABOUT, QStringLiteral("&About Harlune...")));
+    addConnectionCommands(file, help);
 
     // Accelerators of the standard table that no menu item carries.
     addCommand(ui::ID_FILE_NEW, QStringLiteral("New"), {QKS(Qt::CTRL | Qt::Key_N)});
@@ -168,12 +176,23 @@ void CMainFrame::buildMenus() {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 }
 
+void CMainFrame::addConnectionCommands(QMenu* file, QMenu* help) {
+    QAction* connectPhone = addCommand(ui::ID_CONNECT_PHONE, QStringLiteral("&Connect to phone..."));
+    file->insertAction(file->actions().value(0), connectPhone);
+    file->insertSeparator(file->actions().value(1));
+    QAction* info = addCommand(ui::ID_PHONE_INFO, QStringLiteral("&Phone information"));
+    help->insertAction(help->actions().value(0), info);
+    help->insertSeparator(help->actions().value(1));
+}
+
 void CMainFrame::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
     m_messagePane = new CElidingLabel(ui::Strings::Instance().Load(ui::AFX_IDS_IDLEMESSAGE), bar);
     m_messagePane->setObjectName(QStringLiteral("messagePane"));
     bar->addWidget(m_messagePane, 1);
+    m_undoOffer = new CUndoOffer(bar);
+    bar->addWidget(m_undoOffer);
     for (int id : {ui::ID_INDICATOR_CAPS, ui::ID_INDICATOR_NUM, ui::ID_INDICATOR_SCRL}) {
         auto* indicator = new QLabel(ui::Strings::Instance().Load(id), bar);
         indicator->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -199,10 +218,10 @@ void CMainFrame::RefreshPrompts() {
 void CMainFrame::SetInitialView(CView* view, CVantrelDoc* document) {
     m_document = document;
     view->setParent(this);
-    setCentralWidget(view);
     m_view = view;
     m_currentViewId = view->ViewId();
     view->OnInitialUpdate();
+    placeView(view);
     UpdateCommandUI();
 }
 
@@ -210,6 +229,24 @@ void CMainFrame::SetStatusText(std::string text) {
     const QString line = QString::fromStdString(text);
     m_messagePane->SetFullText(line);
     emit StatusTextChanged(line);
+}
+
+void CMainFrame::OfferUndo(std::function<void()> undo) {
+    if (m_undoOffer)
+        m_undoOffer->Offer(std::move(undo));
+}
+
+void CMainFrame::ClearStatusText() {
+    if (m_undoOffer)
+        m_undoOffer->Withdraw();
+    if (m_messagePane)
+        SetStatusText(ui::Strings::Instance().Load(ui::AFX_IDS_IDLEMESSAGE).toStdString());
+}
+
+void CMainFrame::FitToFormOnce(QSize formSize) {
+    // Applied once the view sits in the client area, where the bars' share of the frame is known.
+    if (!m_sizedByUser)
+        m_pendingFit = formSize;
 }
 
 QString CMainFrame::StatusText() const { return m_messagePane ? m_messagePane->FullText() : QString(); }
@@ -262,6 +299,9 @@ bool CMainFrame::CanHandle(int commandId) const {
 }
 
 void CMainFrame::OnCommand(int commandId) {
+    // Showing or hiding a bar is no action on the phone; everything else starts a clean line.
+    if (commandId != ui::ID_VIEW_TOOLBAR && commandId != ui::ID_VIEW_STATUS_BAR)
+        ClearStatusText();
     if (m_view && m_view->HandlesCommand(commandId))
         m_view->OnCommand(commandId);
     else if (frameHandles(commandId))
@@ -349,7 +389,28 @@ void CMainFrame::SwitchView(int viewId) { showView(viewId, QString()); }
 
 void CMainFrame::SwitchToSmsView(QString number) { showView(ui::VIEW_SMS, number); }
 
+void CMainFrame::placeView(CView* view) {
+    ui::RestoreSplitters(*view, view->ViewId());
+    // The frame's size is the user's: the view fills it, and scrolls when it is smaller than the
+    // form's template.
+    QWidget* scroller = ui::MakeViewScroller(view, this);
+    setCentralWidget(scroller);
+    // The layout would show it only from the event loop; the new view is visible at once.
+    scroller->show();
+    if (m_pendingFit.isValid() && !m_sizedByUser) {
+        m_sizedByUser = true;
+        if (layout())
+            layout()->activate();
+        const QSize chrome = size() - centralWidget()->size();
+        resize(size().boundedTo(chrome + m_pendingFit));
+    }
+    // Only the very first view may size the frame.
+    m_sizedByUser = true;
+    m_pendingFit = QSize();
+}
+
 void CMainFrame::showView(int viewId, const QString& smsNumber) {
+    ClearStatusText();
     QPointer<CView> old = m_view;
     const ui::ViewArgs args{viewId, smsNumber};
     auto factory = m_factories.find(viewId);
@@ -369,12 +430,14 @@ void CMainFrame::showView(int viewId, const QString& smsNumber) {
     // Retire the old view. It may be the very object whose handler asked for this switch (the
     // phone book's SMS action), so it is hidden now and deleted once control is back in the
     // event loop. Its panes go with it, whichever of them had the focus.
+    if (old)
+        ui::SaveSplitters(*old, old->ViewId());
     if (QWidget* previous = takeCentralWidget()) {
         previous->hide();
         previous->deleteLater();
     }
-    setCentralWidget(view);
     m_view = view;
+    placeView(view);
     view->show();
     m_currentViewId = viewId;
     UpdateCommandUI();
@@ -390,6 +453,24 @@ void CMainFrame::EnsurePhoneLink() {
     // A negative number can only come from a broken notification; port 0 is never mapped, so
     // the open fails with the usual message instead of reaching some other device.
     m_phoneLink = std::make_unique<CPhoneLink>(static_cast<uint16_t>(port < 0 ? 0 : port), this);
+    // The message box says only "COM port open failed"; the line below keeps the system's reason
+    // (a missing device, "Permission denied" without the dialout group, a port held by another
+    // program).
+    if (m_phoneLink->LastError().kind == LinkErrorKind::PortNotOpen) {
+        const std::string& reason = m_phoneLink->Port().OpenError();
+        SetStatusText(reason.empty() ? std::string("COM port open failed") : "COM port open failed: " + reason);
+    }
+}
+
+void CMainFrame::ForgetPhone() {
+    m_phoneLink.reset();
+    m_phonebookPending = true;
+    m_melodiesPending = true;
+    if (m_currentViewId == ui::VIEW_START)
+        return;
+    if (!m_factories.count(ui::VIEW_START))
+        m_factories[ui::VIEW_START] = [](const ui::ViewArgs&) { return new CVantrelView; };
+    SwitchView(ui::VIEW_START);
 }
 
 void CMainFrame::EnsurePhonebookRead() {
@@ -400,7 +481,7 @@ void CMainFrame::EnsurePhonebookRead() {
         return;
     SetStatusText("Reading phone book...");
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         if (phonebookReader())
             phonebookReader()(*this);
         else if (!m_phoneLink->ReadPhonebook())
@@ -417,12 +498,42 @@ void CMainFrame::EnsureMelodiesRead() {
     if (!m_melodiesPending)
         return;
     SetStatusText("Reading melodies...");
+    bool read;
     {
-        WaitCursor wait;
-        m_phoneLink->ReadMelodies();
+        ui::WaitCursor wait;
+        read = m_phoneLink->ReadMelodies();
     }
-    SetStatusText("Finishing reading melodies");
     m_melodiesPending = false;
+    m_melodyReadFailure = read ? std::string() : m_phoneLink->LastError().text;
+    if (read)
+        SetStatusText("Finishing reading melodies");
+    else
+        SetStatusText("Read melodies error: " + m_melodyReadFailure);
+}
+
+void CMainFrame::setToolTips() {
+    // The toolbar shows icons only; its tool tips name each button (the prompts say more on the
+    // status line).
+    const std::pair<int, const char*> tips[] = {{ui::ID_SHOW_PHONEBOOK, "Phone book"},
+                                                {ui::ID_SHOW_MELODIES, "User melodies"},
+                                                {ui::ID_SHOW_SMS, "Short message"},
+                                                {ui::ID_SHOW_PICTURES, "Pictures"},
+                                                {ui::ID_UPLOAD_PICTURE, "Upload picture"}};
+    for (const auto& [id, tip] : tips) {
+        QAction* action = Action(id);
+        if (!action)
+            continue;
+        action->setToolTip(QString::fromLatin1(tip));
+        if (QWidget* button = m_toolBar->widgetForAction(action))
+            button->setAccessibleName(QString::fromLatin1(tip));
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    ui::SaveFrameGeometry(*this);
+    if (m_view)
+        ui::SaveSplitters(*m_view, m_view->ViewId());
+    QMainWindow::closeEvent(event);
 }
 
 // ---- events --------------------------------------------------------------------------------
@@ -438,9 +549,6 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    // The prompts hold no tool-tip part, so the buttons show no tool tips.
-    if (event->type() == QEvent::ToolTip && watched->parent() == m_toolBar)
-        return true;
     // Only the first delivery counts: an unhandled key press travels on to the parents.
     if (event->type() == QEvent::KeyPress && watched == QGuiApplication::focusObject()) {
         const int key = static_cast<QKeyEvent*>(event)->key();

@@ -17,7 +17,9 @@
 class CPhoneLink;
 class CVantrelDoc;
 class QLabel;
+class QMenu;
 class CElidingLabel;
+class CUndoOffer;
 class QToolBar;
 
 namespace ui {
@@ -55,6 +57,18 @@ public:
     QString StatusText() const;
     void ShowMessage(std::string_view text) override;
 
+    // Back to the idle prompt: a message belongs to the action that wrote it, so the next action
+    // or view starts from a clean line.
+    void ClearStatusText();
+
+    // The first form shown shrinks a frame that no earlier run sized to fit it; after that (or
+    // when the size was restored) the frame keeps the size the user gave it.
+    void FitToFormOnce(QSize formSize);
+
+    // An "Undo" button beside the status line for a few seconds; the next action withdraws it.
+    void OfferUndo(std::function<void()> undo);
+    CUndoOffer* UndoOffer() const { return m_undoOffer; }
+
     void SwitchView(int viewId);
     void SwitchToSmsView(QString number);
     int CurrentViewId() const { return m_currentViewId; }
@@ -74,11 +88,16 @@ public:
     void RefreshPrompts();
 
     CPhoneLink* PhoneLink() const { return m_phoneLink.get(); }
+    // Another phone is being chosen (Connect to phone...): the link and everything read over it
+    // go, and the start view comes back, so nothing of the old phone is shown as the new one's.
+    void ForgetPhone();
     void EnsurePhoneLink();
     void EnsurePhonebookRead();
     void EnsureMelodiesRead();
     bool PhonebookPending() const { return m_phonebookPending; }
     bool MelodiesPending() const { return m_melodiesPending; }
+    // Why the melody read failed (the link's reason), empty after a good read or before any.
+    const std::string& MelodyReadFailure() const { return m_melodyReadFailure; }
 
     // The phone book read runs behind the reading progress dialog; until that dialog is plugged
     // in here the read runs directly. The function reports a failure on the status line itself.
@@ -93,22 +112,31 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAction* addCommand(int id, const QString& text, const QList<QKeySequence>& keys = {});
     void buildMenus();
+    // "Connect to phone..." at the top of File, "Phone information" in Help; the application
+    // object handles both.
+    void addConnectionCommands(QMenu* file, QMenu* help);
     void buildStatusBar();
     bool frameHandles(int commandId) const;
     void runFrameCommand(int commandId);
     void showView(int viewId, const QString& smsNumber);
     void focusNextPane(bool forward);
+    void setToolTips();
+    void placeView(CView* view);
     bool connected() const;
     ui::ConnectionFacts* facts() const;
 
     std::unique_ptr<CPhoneLink> m_phoneLink;
     bool m_phonebookPending = true;
     bool m_melodiesPending = true;
+    std::string m_melodyReadFailure;
+    bool m_sizedByUser = false;
+    QSize m_pendingFit;
     int m_currentViewId;
     QPointer<CView> m_phonebookView;
     QPointer<CView> m_imageView;
@@ -117,6 +145,7 @@ private:
 
     QToolBar* m_toolBar = nullptr;
     CElidingLabel* m_messagePane = nullptr;
+    CUndoOffer* m_undoOffer = nullptr;
     QHash<int, QLabel*> m_indicators;
     QHash<int, QAction*> m_actions;
     std::map<int, ui::ViewFactory> m_factories;

@@ -11,5 +11,6 @@ public:
     void OnInitialUpdate() override;
 
 private:
+    void addConnectButton();
     QLabel* m_splash;
 };

@@ -4,6 +4,7 @@
 #include "ui/ids.h"
 #include "ui/mainframe.h"
 #include "ui/messages.h"
+#include "ui/singleinstance.h"
 #include "ui/strings.h"
 
 #include <QApplication>
@@ -41,8 +42,20 @@ int CWinApp::Run(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(ui::Strings::Instance().Load(ui::AFX_IDS_APP_TITLE));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    QApplication::setApplicationVersion(ui::VersionNumber());
     m_args = QApplication::arguments().mid(1);
+    ui::SingleInstance instance([this] {
+        if (CMainFrame* frame = MainFrame()) {
+            frame->setWindowState((frame->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            frame->show();
+            frame->raise();
+            frame->activateWindow();
+        }
+    });
+    if (!instance.Claim()) {
+        std::fputs("harlune: already running; the open window was brought forward\n", stderr);
+        return 0;
+    }
     const int code = InitInstance() ? QApplication::exec() : 1;
     ExitInstance();
     return code;

@@ -322,6 +322,7 @@ TEST(SimStack, PhoneStateLivesInItsFile) {
     // A later run of the program (a new backend) finds the entry in the phone.
     btstack::SimOptions options = stack.backend->Options();
     auto later = std::make_shared<SimBackend>(options);
+    stack.backend = later; // the first run ends, so its phone lets go of the state file's lock
     btstack::SetBackend(later);
     AddEntryOverTheLink("Second Run");
     const std::string text = ReadText(file);
@@ -337,6 +338,7 @@ TEST(SimStack, UnreadableStateFileIsLeftAlone) {
     std::ofstream(file, std::ios::binary) << garbage;
     AddEntryOverTheLink("Not Saved");
     EXPECT_EQ(ReadText(file), garbage);
+    EXPECT_NE(stack.backend->TakeStateFileNotice().find("cannot be read"), std::string::npos);
 }
 
 } // namespace

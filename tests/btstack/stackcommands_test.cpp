@@ -93,7 +93,13 @@ TEST(StackCommands, UsageAndStackErrors) {
         {{"push", "x.gif", "--bt", "00:80:37:1a:2b"}, 2},
         {{"push", missing.string(), "--tcp", "127.0.0.1:9"}, 2},
         {{"push", "x.gif", "--tcp"}, 2},
+        // Read whole, these would grow without end or fill the memory; refused before connecting.
+        {{"push", "/dev/zero", "--tcp", "127.0.0.1:9"}, 2},
+        {{"push", stack.dir.path.string(), "--tcp", "127.0.0.1:9"}, 2},
+        {{"push", (stack.dir.path / "huge.gif").string(), "--tcp", "127.0.0.1:9"}, 2},
     };
+    std::filesystem::resize_file((std::ofstream(stack.dir.path / "huge.gif"), stack.dir.path / "huge.gif"),
+                                 16 * 1024 * 1024 + 1); // sparse: no disk space needed
     for (const Row& row : rows) {
         CliRun r = RunCli(row.args);
         EXPECT_EQ(r.status, row.status) << ::testing::PrintToString(row.args);
@@ -132,6 +138,40 @@ TEST(StackCommands, PushOverTcpExitStatuses) {
         closedPort = receiver.port;
     }
     EXPECT_EQ(RunCli({"push", file.string(), "--tcp", "127.0.0.1:" + std::to_string(closedPort)}).status, 3);
+}
+
+// Answers CONNECT with a Success for a PUT it never received glued behind, as a hostile
+// receiver did: the push must fail, never end as "pushed".
+TEST(StackCommands, PushFailsWhenTheReceiverAnswersAheadOfTheRequest) {
+    stacktest::SimStack stack;
+    const std::filesystem::path file = stack.dir.path / "p.gif";
+    std::ofstream(file) << "GIF89a";
+    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    socklen_t len = sizeof addr;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    std::thread receiver([listener] {
+        int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        uint8_t buffer[1024];
+        if (::read(fd, buffer, sizeof buffer) > 0) {
+            const uint8_t answers[] = {0xA0, 0x00, 0x07, 0x10, 0x00, 0x02, 0x57, 0xA0, 0x00, 0x03};
+            [[maybe_unused]] ssize_t n = ::send(fd, answers, sizeof answers, MSG_NOSIGNAL);
+        }
+        while (::read(fd, buffer, sizeof buffer) > 0) {
+        }
+        ::close(fd);
+    });
+    CliRun r = RunCli({"push", file.string(), "--tcp", "127.0.0.1:" + std::to_string(ntohs(addr.sin_port))});
+    receiver.join();
+    ::close(listener);
+    EXPECT_EQ(r.status, 3) << r.out;
+    EXPECT_NE(r.err.find("did not follow the OBEX protocol"), std::string::npos) << r.err;
 }
 
 TEST(StackCommands, PushToTheDemoPhoneThroughTheStack) {

@@ -90,6 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"BadStorage", {"--device", kNoDevice, "phonebook", "read", "--storage", "XX"}, "SM or ME"},
         UsageCase{"ForeignOption", {"--device", kNoDevice, "melody", "list", "--name", "a"}, "does not belong"},
         UsageCase{"UnknownOption", {"--device", kNoDevice, "--bogus", "melody", "list"}, "unknown option"},
+        // getopt would take the unique prefix for --device; only whole names count.
+        UsageCase{"Abbreviated", {"--dev", kNoDevice, "melody", "list"}, "unknown option --dev"},
+        UsageCase{"FlagWithValue", {"--device", kNoDevice, "--json=yes", "melody", "list"}, "--json takes no value"},
         UsageCase{"Twice", {"--device", kNoDevice, "sms", "send", "--to", "1", "--to", "2", "--text", "x"},
                   "given twice"}),
     [](const auto& info) { return std::string(info.param.label); });

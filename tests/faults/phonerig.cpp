@@ -19,6 +19,7 @@ phonesim::PhoneState SmallState() {
 
 PhoneRig::PhoneRig(phonesim::PhoneState state, phonesim::ServeOptions options)
     : phone(phonesim::Phone::Create(std::move(state))), m_options(options) {
+    phone->SetSessionInit("AT+CMEE=1"); // as a program's set-up would: reasons, not ERROR
     Redial();
 }
 

@@ -5,8 +5,12 @@
 #include <fstream>
 #include <iterator>
 #include <numeric>
+#include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <sys/socket.h>
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -172,21 +176,125 @@ TEST(ClientAgainstReceiver, PeerMaximumTooSmallForAnyBodyIsAnError) {
     ::close(other);
 }
 
-class UnsafeNames : public ::testing::TestWithParam<std::u16string> {};
+// A hostile peer on the far end of a socket pair: it writes what the test tells it, when the
+// test tells it, whatever the client asked.
+struct HostilePeer {
+    HostilePeer() {
+        std::string error;
+        EXPECT_TRUE(MakeSocketPair(&transport, &fd, &error)) << error;
+        client = std::make_unique<ClientSession>(*transport);
+    }
+    ~HostilePeer() {
+        if (trickler.joinable())
+            trickler.join();
+        ::close(fd);
+    }
+    void Write(const std::vector<uint8_t>& bytes) {
+        ASSERT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+    }
+    std::unique_ptr<FdTransport> transport;
+    int fd = -1;
+    std::unique_ptr<ClientSession> client;
+    std::thread trickler;
+};
+
+const std::vector<uint8_t> kConnectOk = {0xA0, 0x00, 0x07, 0x10, 0x00, 0x02, 0x57}; // maximum 599
+const std::vector<uint8_t> kSuccess = {0xA0, 0x00, 0x03};
+
+std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(HostilePeer, TrickledResponseEndsAtTheWholeResponseLimit) {
+    HostilePeer peer;
+    // Each byte comes well inside the limit; the whole response does not.
+    const std::vector<uint8_t> response = kConnectOk + std::vector<uint8_t>{0xCB, 0, 0, 0, 1};
+    const std::vector<uint8_t> sized = [&] {
+        std::vector<uint8_t> r = response;
+        r[2] = uint8_t(r.size());
+        return r;
+    }();
+    peer.trickler = std::thread([fd = peer.fd, sized] {
+        for (uint8_t byte : sized) {
+            if (::send(fd, &byte, 1, MSG_NOSIGNAL) != 1)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        }
+    });
+    peer.client->SetResponseTimeout(150);
+    ClientResult r = peer.client->Connect(599, {});
+    EXPECT_EQ(r.status, ClientStatus::Timeout) << r.error;
+    EXPECT_NE(r.error.find("not complete"), std::string::npos) << r.error;
+}
+
+TEST(HostilePeer, SessionLimitEndsAPeerThatAnswersJustInTime) {
+    HostilePeer peer;
+    peer.client->SetSessionLimit(100);
+    peer.client->SetResponseTimeout(60000);
+    peer.Write(kConnectOk);
+    ASSERT_TRUE(peer.client->Connect(599, {}).ok());
+    ClientResult r = peer.client->Put(named(u"x"), pattern(10), true); // never answered
+    EXPECT_EQ(r.status, ClientStatus::Timeout);
+    EXPECT_NE(r.error.find("limit"), std::string::npos) << r.error;
+}
+
+TEST(HostilePeer, BytesBehindAResponseAreAProtocolErrorNotTheNextAnswer) {
+    {
+        HostilePeer peer; // in the same write as the CONNECT response
+        peer.Write(kConnectOk + kSuccess);
+        ClientResult r = peer.client->Connect(599, {});
+        EXPECT_EQ(r.status, ClientStatus::ProtocolError);
+        EXPECT_NE(r.error.find("3 bytes"), std::string::npos) << r.error;
+    }
+    {
+        HostilePeer peer; // arriving before the PUT that they would seem to answer
+        peer.Write(kConnectOk);
+        ASSERT_TRUE(peer.client->Connect(599, {}).ok());
+        peer.Write(kSuccess);
+        ClientResult r = peer.client->Put(named(u"Dunmere.gif"), pattern(10), true);
+        EXPECT_EQ(r.status, ClientStatus::ProtocolError) << r.error;
+        EXPECT_EQ(r.packetsSent, 0) << "the PUT must not go out on a stream that is out of step";
+    }
+}
+
+TEST(HostilePeer, ResponseLongerThanOurMaximumIsRefusedFromItsLength) {
+    HostilePeer peer;
+    peer.Write({0xA0, 0x02, 0xBC, 0x10, 0x00, 0x02, 0x57}); // claims 700 bytes; 599 were offered
+    ClientResult r = peer.client->Connect(599, {});
+    EXPECT_EQ(r.status, ClientStatus::ProtocolError);
+    EXPECT_NE(r.error.find("700"), std::string::npos) << r.error;
+}
+
+
+struct UnsafeName {
+    const char* label;
+    std::u16string name;
+};
+
+class UnsafeNames : public ::testing::TestWithParam<UnsafeName> {};
+
+// CTest names carry the label: the names themselves hold slashes, a line break and a zero.
+void PrintTo(const UnsafeName& row, std::ostream* os) { *os << row.label; }
 
 TEST_P(UnsafeNames, AreRefusedAndNothingLeavesTheFolder) {
     Fixture f(PushServerOptions{});
     ASSERT_TRUE(f.client->Connect(599, {}).ok());
-    ClientResult r = f.client->Put(named(GetParam()), pattern(5), true);
+    ClientResult r = f.client->Put(named(GetParam().name), pattern(5), true);
     EXPECT_EQ(r.status, ClientStatus::Refused);
     EXPECT_EQ(r.responseCode, kRespForbidden);
     EXPECT_FALSE(fs::exists(f.dir.path / "evil"));
     EXPECT_TRUE(!fs::exists(f.dir.path / "received") || fs::is_empty(f.dir.path / "received"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Receiver, UnsafeNames,
-                         ::testing::Values(u"../evil", u"..", u".", u"", u"sub/evil", u"..\\evil", u"/tmp/evil",
-                                           u".hidden", u"a\nb", std::u16string(u"a\0b", 3)));
+INSTANTIATE_TEST_SUITE_P(
+    Receiver, UnsafeNames,
+    ::testing::Values(UnsafeName{"parent", u"../evil"}, UnsafeName{"dotdot", u".."}, UnsafeName{"dot", u"."},
+                      UnsafeName{"empty", u""}, UnsafeName{"subfolder", u"sub/evil"},
+                      UnsafeName{"backslash_parent", u"..\\evil"}, UnsafeName{"absolute", u"/tmp/evil"},
+                      UnsafeName{"hidden", u".hidden"}, UnsafeName{"line_break", u"a\nb"},
+                      UnsafeName{"zero_inside", std::u16string(u"a\0b", 3)}),
+    [](const ::testing::TestParamInfo<UnsafeName>& info) { return std::string(info.param.label); });
 
 Packet request(uint8_t code, std::vector<Header> headers = {}) {
     Packet p;

@@ -16,6 +16,7 @@ struct SimPhone {
     explicit SimPhone(phonesim::PhoneState state = phonesim::PhoneState::Demo(),
                       phonesim::ServeOptions options = {})
         : phone(phonesim::Phone::Create(std::move(state))), pty(phone, options) {
+        phone->SetSessionInit("AT+CMEE=1"); // as a program's set-up would: reasons, not ERROR
         std::string error;
         started = pty.Start(&error);
         EXPECT_TRUE(started) << error;

@@ -43,3 +43,20 @@ TEST(Worker, DestructionJoinsSoCapturedDataOutlivesTheThread) {
     }
     EXPECT_EQ(counter, 1);
 }
+
+// Every owner joins its worker from another thread (the GUI thread or a stack thread); a body
+// that joined itself used to be detached silently and could outlive its owner.
+TEST(WorkerDeathTest, JoinFromItsOwnThreadIsAProgrammingError) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            platform::Worker worker;
+            Event started(true, false);
+            worker.Start([&] {
+                started.Wait();
+                worker.Join();
+            });
+            started.Set();
+        },
+        "own thread");
+}

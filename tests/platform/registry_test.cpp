@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <ostream>
 #include <filesystem>
 #include <fstream>
 
@@ -34,6 +36,9 @@ struct BadRow {
 
 class RegistryParseErrors : public testing::TestWithParam<BadRow> {};
 
+// CTest names carry the printed row: its label, never its bytes.
+void PrintTo(const BadRow& row, std::ostream* os) { *os << row.label; }
+
 TEST_P(RegistryParseErrors, NameTheLineAndTheFault) {
     auto result = ParseRegistryText(GetParam().text);
     EXPECT_FALSE(result.ok) << GetParam().label;
@@ -50,7 +55,14 @@ INSTANTIATE_TEST_SUITE_P(
                     BadRow{"long dword", "[HKLM\\A]\n\"B\"=dword:123456789\n", "malformed dword"},
                     BadRow{"unterminated string", "[HKLM\\A]\n\"B\"=\"abc\n", "malformed string"},
                     BadRow{"no equals", "[HKLM\\A]\n\"B\" \"x\"\n", "expected '='"},
-                    BadRow{"garbage", "[HKLM\\A]\n\"B\"=blob\n", "unknown value form"}));
+                    BadRow{"garbage", "[HKLM\\A]\n\"B\"=blob\n", "unknown value form"}),
+    [](const testing::TestParamInfo<BadRow>& info) {
+        std::string name = info.param.label;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return name;
+    });
 
 TEST(RegistryText, RoundTripsEveryValueForm) {
     const char* text = "; comment\n"
@@ -111,6 +123,20 @@ TEST(Registry, HandleApiEnumeratesAndQueriesIntoBoundedBuffers) {
 
     EXPECT_EQ(reg.OpenKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Nowhere", &key), kErrorFileNotFound);
     EXPECT_EQ(key, nullptr);
+}
+
+// A handle is the registry's until closed: a second close, or a query through a closed
+// handle, is refused instead of touching freed memory.
+TEST(Registry, ClosedHandleIsRefused) {
+    Registry reg;
+    reg.SetString("HKLM\\A", "V", "x");
+    HKEY key = nullptr;
+    ASSERT_EQ(reg.OpenKey(HKEY_LOCAL_MACHINE, "A", &key), kErrorSuccess);
+    EXPECT_EQ(reg.CloseKey(key), kErrorSuccess);
+    EXPECT_EQ(reg.CloseKey(key), kErrorInvalidHandle);
+    uint32_t size = 0;
+    EXPECT_EQ(reg.QueryValue(key, "V", nullptr, nullptr, &size), kErrorInvalidHandle);
+    EXPECT_EQ(reg.CloseKey(HKEY_LOCAL_MACHINE), kErrorSuccess) << "the roots are never closed";
 }
 
 TEST(Registry, HandleOfRemovedKeyReportsNotFound) {

@@ -11,6 +11,8 @@ void PrepareEnvironment(QTemporaryDir& home) {
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
     qputenv("LANG", "en_US.UTF-8");
+    // The machine's own USB modems stay out of the device dialog under test.
+    qputenv("HARLUNE_SERIAL_PORTS", "none");
 }
 
 namespace {

@@ -43,6 +43,7 @@ private slots:
     void searchResultBelongsToLastClickedPhone();
     void okGivesUpOnSearchThatOutlastsWait();
     void closingDuringSearchLeavesNothingBehind();
+    void keyboardAndDoubleClickChoose();
 
 private:
     std::shared_ptr<SlowBackend> m_backend;
@@ -102,6 +103,33 @@ void DeviceDialogTest::closingDuringSearchLeavesNothingBehind() {
     dialog.accept();
     QVERIFY(dialog.Choice().serviceFound);
     QCOMPARE(dialog.Choice().serviceName, std::string("Serial Port"));
+}
+
+void DeviceDialogTest::keyboardAndDoubleClickChoose() {
+    m_backend->release.Set();
+    {
+        // Arrow keys search the phone they land on; Enter is OK.
+        CDeviceSelectDlg dialog;
+        dialog.show();
+        QListWidget* list = dialog.DeviceList();
+        list->setFocus();
+        list->setCurrentRow(1);
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Choice().deviceName, std::string("Slow phone"));
+        QVERIFY(dialog.Choice().serviceFound);
+    }
+    {
+        CDeviceSelectDlg dialog;
+        dialog.show();
+        QListWidget* list = dialog.DeviceList();
+        const QPoint at = list->visualItemRect(list->item(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(dialog.Choice().serviceFound);
+    }
 }
 
 HARLUNE_TEST_MAIN(DeviceDialogTest)

@@ -145,7 +145,8 @@ void StartupTest::successfulRunOnDemoPhone() {
     QCOMPARE(m_status.value(2), QStringLiteral("Starting discovery on BDA: ") + address);
     QCOMPARE(m_status.value(3), QStringLiteral("Reading Discovery Records for BDA:  ") + address);
     QCOMPARE(m_status.value(4), QStringLiteral("Connecting to T68 demo phone"));
-    QCOMPARE(m_status.size(), 5);
+    // Then, when the phone tells its maker and model, a line naming it.
+    QVERIFY(m_status.size() == 5 || (m_status.size() == 6 && m_status.value(5).startsWith("Connected to ")));
     QVERIFY(app.DeviceFound());
     QVERIFY(app.ComPort() > 0);
     QCOMPARE(app.ObexChannel(), uint8_t(10));

@@ -33,15 +33,15 @@ void UnitsTest::promptsFollowVariant_data() {
     QTest::addColumn<QString>("us");
     QTest::addColumn<QString>("tw");
     QTest::newRow("phone book") << 32772 << "Read and modify the phone book" << "Show the phonebook";
-    QTest::newRow("delete") << 32773 << QString() << "Delete this phone book entry";
+    QTest::newRow("delete") << 32773 << "Delete this phone book entry from the phone" << "Delete this phone book entry";
     QTest::newRow("modify") << 32778 << "Modify this entry" << QString();
-    QTest::newRow("add") << 32780 << QString() << QString();
-    QTest::newRow("sms") << 32781 << QString() << "Short message service";
+    QTest::newRow("add") << 32780 << "Add an entry to this phone book" << QString();
+    QTest::newRow("sms") << 32781 << "Write and send a short message" << "Short message service";
     QTest::newRow("web") << 32783 << "Visit the Dunmere web site at www.dunmere.example" << "Link to the Dunmere Website";
-    QTest::newRow("melodies") << 32784 << QString() << "Show user melodies";
+    QTest::newRow("melodies") << 32784 << "Read and modify the user melodies" << "Show user melodies";
     QTest::newRow("sms to person") << 32785 << "Send SMS to this person" << QString();
-    QTest::newRow("pictures") << 32786 << QString() << "Upload image to mobile";
-    QTest::newRow("upload") << 32788 << QString() << QString();
+    QTest::newRow("pictures") << 32786 << "Browse the pictures and upload one to the phone" << "Upload image to mobile";
+    QTest::newRow("upload") << 32788 << "Upload the selected picture to the phone" << QString();
     QTest::newRow("title, neutral") << ui::AFX_IDS_APP_TITLE << "DUNMERE Harlune" << "DUNMERE Harlune";
 }
 
@@ -164,6 +164,7 @@ void UnitsTest::commandLine_data() {
     QTest::newRow("unknown stack") << QStringList{"--stack=xyz"} << "" << "xyz" << true;
     QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "" << "" << true;
     QTest::newRow("two documents") << QStringList{"a", "b"} << "a" << "" << true;
+    QTest::newRow("bare --stack") << QStringList{"--stack", "sim"} << "" << "" << true;
     QTest::newRow("dash file after --") << QStringList{"--", "-odd"} << "-odd" << "" << false;
 }
 

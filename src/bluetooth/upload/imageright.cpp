@@ -8,6 +8,10 @@
 #include "ui/strings.h"
 #include "ui/winapp.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
+
 namespace {
 
 // Copied during static initialisation; the source is constexpr, so the copy never sees it unset.
@@ -55,6 +59,12 @@ void CImageRight::OnUpload() {
     ui::ConnectionFacts* f = facts();
     const uint8_t channel = f ? f->ObexChannel() : 0;
     const BdAddr address = f ? f->PhoneAddress() : BdAddr{};
+    // A phone on a USB cable or serial port has no Bluetooth address and no OBEX channel.
+    if (f && f->DeviceFound() && address == BdAddr{}) {
+        message(QStringLiteral("Picture upload needs a Bluetooth connection: %1 is connected on a serial port.")
+                    .arg(QString::fromStdString(f->DeviceName())));
+        return;
+    }
     if (!m_rfcommIf.AssignScnValue(&s_obexPushClassId, channel)) {
         message(QStringLiteral("RFCOMM Interface failed to assign SCN %1 with GUID").arg(channel));
         return;
@@ -68,6 +78,8 @@ void CImageRight::OnUpload() {
     m_failure.clear();
     m_chunks.reset();
     m_busy = true;
+    // A phone that trickles its answers must not hold the pane busy for days.
+    SetSessionLimit(PushSessionLimitMs(std::min<int64_t>(QFileInfo(m_uploadPath).size(), upload::kMaxUploadBytes)));
     const tOBEX_ERRORS rc = Open(channel, address, &m_openHeaders, upload::kChunkSize);
     if (rc != OBEX_SUCCESS) {
         m_busy = false;
@@ -92,6 +104,7 @@ void CImageRight::OnObexOpenDone(tOBEX_ERRORS status, uint8_t responseCode, uint
         closeWithFailure(QStringLiteral("The picture was not sent. %1").arg(file.error));
         return;
     }
+    m_uploadTotal = file.bytes.size();
     m_chunks.emplace(std::move(file.bytes));
     sendNextChunk();
 }
@@ -121,6 +134,22 @@ void CImageRight::OnObexCloseDone(tOBEX_ERRORS, uint8_t, const CObexHeaders&) {
 
 void CImageRight::sendNextChunk() {
     const upload::Chunk chunk = m_chunks->Next();
+    // Progress per chunk on the status line. This runs on the stack's thread: the text is queued
+    // to the pane and dropped with it when the pane is gone.
+    const qsizetype sent = m_uploadTotal - m_chunks->BytesLeft();
+    const qsizetype total = m_uploadTotal;
+    QMetaObject::invokeMethod(
+        this,
+        [this, sent, total] {
+            // Queued before the outcome, so it always shows ahead of "Picture sent".
+            if (total > 0)
+                setStatus(QStringLiteral("Sending picture to %1... %2 of %3 bytes (%4 %)")
+                              .arg(m_deviceName)
+                              .arg(sent)
+                              .arg(total)
+                              .arg(sent * 100 / total));
+        },
+        Qt::QueuedConnection);
     CObexHeaders headers;
     headers.SetName(kObjectName);
     headers.SetBody(chunk.data, chunk.length, chunk.final);

@@ -64,5 +64,6 @@ private:
     QString m_deviceName;
     // Completions only; they follow one another.
     std::optional<upload::UploadChunks> m_chunks;
+    qsizetype m_uploadTotal = 0;
     QString m_failure;
 };

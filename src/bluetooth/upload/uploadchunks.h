@@ -2,6 +2,7 @@
 // The pieces of a picture push that need no window and no phone: cutting the file into PUT
 // chunks, and the sentences that tell the user why a push failed.
 #include "btstack/bttypes.h"
+#include "btstack/obexpush.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,8 +13,8 @@ namespace upload {
 
 // The PUT chunk size, also the packet size announced when the connection opens.
 constexpr int kChunkSize = 599;
-// The biggest file that is sent; a phone takes pictures of a few kilobytes.
-constexpr int64_t kMaxUploadBytes = 16 * 1024 * 1024;
+// The biggest file that is sent, the same as harlune-cli's.
+constexpr int64_t kMaxUploadBytes = kMaxPushBytes;
 
 struct Chunk {
     const uint8_t* data = nullptr;

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <thread>
 
+#include "btstack/bluez/rfcommbridge.h"
 #include "btstack/bluez/rfcommtty.h"
 #include "obex/transport.h"
 #include "platform/debuglog.h"
@@ -24,7 +25,11 @@ struct BluezBackend::LinkState {
     bool stopping = false;
     std::thread watcher;
 
+    // The pty route: the socket's bytes to and from the program's COM port.
+    std::unique_ptr<RfcommPtyBridge> bridge;
+
     ~LinkState() {
+        bridge.reset();
         {
             std::lock_guard lock(mutex);
             stopping = true;
@@ -74,7 +79,9 @@ class BluezBackend::Link : public SerialLink {
 public:
     explicit Link(std::shared_ptr<LinkState> state) : m_state(std::move(state)) {}
     int16_t ComPort() const override { return m_state->id; }
-    std::string DevicePath() const override { return RfcommTtyPath(m_state->id); }
+    std::string DevicePath() const override {
+        return m_state->bridge ? m_state->bridge->SlavePath() : RfcommTtyPath(m_state->id);
+    }
     void UnregisterComName() override { platform::UnregisterSerialPort(m_state->id); }
 
 private:
@@ -198,10 +205,15 @@ SerialOpenResult BluezBackend::OpenSerial(const BdAddr& address, const std::stri
     auto state = std::make_shared<LinkState>();
     state->system = m_system;
     state->checkIntervalMs = m_options.linkCheckIntervalMs;
+    state->onGone = std::move(onGone);
+    std::string devicePath;
     if (std::optional<int16_t> bound = FindBoundDevice(ttys, address, uint8_t(channel))) {
         state->id = *bound;
-        platform::DebugLog("bluez: using " + RfcommTtyPath(*bound) + ", bound to the phone beforehand");
+        devicePath = RfcommTtyPath(*bound);
+        platform::DebugLog("bluez: using " + devicePath + ", bound to the phone beforehand");
     } else {
+        // The COM number of a bridged link is chosen like a TTY's, so it never names a TTY the
+        // user binds later beside it.
         const int16_t id = PickFreeDeviceId(ttys, m_options.firstTtyId);
         if (id < 0) {
             result.error = "every RFCOMM serial device number is in use";
@@ -212,17 +224,36 @@ SerialOpenResult BluezBackend::OpenSerial(const BdAddr& address, const std::stri
             m_system->ConnectRfcomm(address, uint8_t(channel), m_options.rfcommConnectTimeoutMs, &result.error);
         if (fd < 0)
             return result;
-        const TtyResult made = m_system->CreateRfcommTty(fd, address, uint8_t(channel), id,
-                                                         m_options.ttyAppearTimeoutMs, &result.error);
-        m_system->Close(fd);
-        if (made != TtyResult::Ok)
-            return result;
-        state->ownsTty = true;
+        if (m_options.createKernelTty) {
+            const TtyResult made = m_system->CreateRfcommTty(fd, address, uint8_t(channel), id,
+                                                             m_options.ttyAppearTimeoutMs, &result.error);
+            m_system->Close(fd);
+            if (made != TtyResult::Ok)
+                return result;
+            state->ownsTty = true;
+            devicePath = RfcommTtyPath(id);
+        } else {
+            state->bridge = RfcommPtyBridge::Start(
+                fd,
+                [raw = state.get()] {
+                    platform::DebugLog("bluez: the serial link of COM" + std::to_string(raw->id) + " is gone");
+                    if (raw->onGone)
+                        raw->onGone();
+                },
+                &result.error);
+            if (!state->bridge) {
+                m_system->Close(fd);
+                return result;
+            }
+            devicePath = state->bridge->SlavePath();
+            platform::DebugLog("bluez: serial link on " + devicePath + " over an RFCOMM socket, no TTY needed");
+        }
     }
 
-    state->onGone = std::move(onGone);
-    state->watcher = std::thread([raw = state.get()] { raw->watch(); });
-    platform::RegisterSerialPort(state->id, RfcommTtyPath(state->id));
+    // A bridged link learns of the phone going from its socket; a TTY is watched.
+    if (!state->bridge)
+        state->watcher = std::thread([raw = state.get()] { raw->watch(); });
+    platform::RegisterSerialPort(state->id, devicePath);
     {
         std::lock_guard lock(m_mutex);
         m_links[address] = state;

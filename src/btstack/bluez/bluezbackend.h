@@ -1,6 +1,7 @@
 #pragma once
 // The backend for real phones on Linux: known devices from BlueZ over D-Bus, service searches
-// over SDP, the serial link as an RFCOMM TTY registered as a COM name, OBEX over an RFCOMM socket.
+// over SDP, the serial link as a pty bridged to an RFCOMM socket (or a TTY the user bound)
+// registered as a COM name, OBEX over an RFCOMM socket.
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,10 @@ struct BluezOptions {
     int16_t firstTtyId = 1;
     // How often an open link's TTY is checked for the phone having gone.
     int linkCheckIntervalMs = 1000;
+    // Without a TTY the user bound, the serial link is a pseudo-terminal joined to the RFCOMM
+    // socket, which needs no privileges. True: a /dev/rfcommN is created instead (only root or
+    // CAP_NET_ADMIN may).
+    bool createKernelTty = false;
     // Null: LinuxBluezSystem().
     std::shared_ptr<BluezSystem> system;
 };

@@ -6,16 +6,6 @@ namespace btstack::bluez {
 
 namespace {
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 const std::string* stringProperty(const BluezProperties& props, const char* name) {
     auto it = props.find(name);
     if (it == props.end())
@@ -24,20 +14,6 @@ const std::string* stringProperty(const BluezProperties& props, const char* name
 }
 
 } // namespace
-
-std::optional<BdAddr> ParseBluezAddress(std::string_view text) {
-    if (text.size() != 17)
-        return std::nullopt;
-    BdAddr address{};
-    for (size_t i = 0; i < 6; ++i) {
-        const int high = hexDigit(text[i * 3]);
-        const int low = hexDigit(text[i * 3 + 1]);
-        if (high < 0 || low < 0 || (i < 5 && text[i * 3 + 2] != ':'))
-            return std::nullopt;
-        address[i] = uint8_t(high << 4 | low);
-    }
-    return address;
-}
 
 DevClass DevClassFromClassOfDevice(uint32_t classOfDevice) {
     return {uint8_t(classOfDevice >> 16), uint8_t(classOfDevice >> 8), uint8_t(classOfDevice)};

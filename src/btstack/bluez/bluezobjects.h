@@ -25,8 +25,11 @@ struct BluezObject {
 inline constexpr const char* kAdapterInterface = "org.bluez.Adapter1";
 inline constexpr const char* kDeviceInterface = "org.bluez.Device1";
 
-// "00:80:37:1A:2B:3C" (either case) to its bytes, first byte first; nullopt for anything else.
-std::optional<BdAddr> ParseBluezAddress(std::string_view text);
+// BlueZ's "Address" property, "00:80:37:1A:2B:3C" (either case), to its bytes, first byte first;
+// nullopt for anything else.
+inline std::optional<BdAddr> ParseBluezAddress(std::string_view text) {
+    return ParseAddressText(text, AddressText::Colons);
+}
 // The 24-bit class of device as three bytes, most significant first.
 DevClass DevClassFromClassOfDevice(uint32_t classOfDevice);
 

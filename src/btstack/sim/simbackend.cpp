@@ -13,6 +13,7 @@
 #include "obex/pushserver.h"
 #include "obex/transport.h"
 #include "phonesim/phone.h"
+#include "phonesim/statestore.h"
 #include "phonesim/phonestate.h"
 #include "phonesim/server.h"
 #include "platform/debuglog.h"
@@ -25,11 +26,6 @@ namespace {
 
 constexpr const char* kSerialServiceName = "Serial Port";
 constexpr const char* kPushServiceName = "OBEX Object Push";
-
-bool fileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
 
 } // namespace
 
@@ -183,27 +179,20 @@ std::shared_ptr<phonesim::Phone> SimBackend::phoneFor(const SimDevice& device) {
     const std::string dir = DataDir();
     platform::MakeDirs(dir);
     const std::string path = dir + "/" + device.stateFileName;
-    std::shared_ptr<phonesim::Phone> phone;
-    if (fileExists(path)) {
-        phonesim::PhoneState state;
-        std::string error;
-        if (phonesim::LoadState(path, &state, &error)) {
-            phone = phonesim::Phone::Create(state);
-            phone->SetStateFile(path);
-        } else {
-            // The file is left as it is: the phone runs on the demo set in memory only, so
-            // nothing the user had in the file is overwritten.
-            platform::DebugLog("demo phone: state file " + path + " not used: " + error);
-            phone = phonesim::Phone::Create(phonesim::PhoneState::Demo());
-        }
-    } else {
-        phonesim::PhoneState state = phonesim::PhoneState::Demo();
-        std::string error;
-        if (!phonesim::SaveState(state, path, &error))
-            platform::DebugLog("demo phone: cannot create " + path + ": " + error);
-        phone = phonesim::Phone::Create(state);
+    // A state file that cannot be read, or that another program holds, is left as it is: the
+    // phone runs on the demo set in memory only, and the user is told (StateFileNotice).
+    phonesim::OpenedState opened = phonesim::OpenStateFile(path);
+    std::shared_ptr<phonesim::Phone> phone = phonesim::Phone::Create(std::move(opened.state));
+    if (opened.SaveToFile()) {
         phone->SetStateFile(path);
+        phone->HoldStateLock(std::shared_ptr<phonesim::StateFileLock>(std::move(opened.lock)));
+    } else {
+        platform::DebugLog("demo phone: " + opened.message);
+        m_stateNotice = opened.message;
     }
+    // The program never sends AT+CMEE=1 itself; the demo phone starts as if it had, so the
+    // user reads the phone's reason instead of a bare ERROR.
+    phone->SetSessionInit("AT+CMEE=1");
     m_phones[device.entry.address] = phone;
     return phone;
 }
@@ -320,6 +309,13 @@ std::unique_ptr<obex::Transport> SimBackend::OpenObex(const BdAddr& address, uin
         return nullptr;
     m_pushServers.push_back(std::move(server));
     return client;
+}
+
+std::string SimBackend::TakeStateFileNotice() {
+    std::lock_guard lock(m_mutex);
+    std::string notice;
+    notice.swap(m_stateNotice);
+    return notice;
 }
 
 } // namespace btstack

@@ -70,6 +70,10 @@ public:
     int PushPutRequests() const;
     const SimOptions& Options() const { return m_options; }
     std::string DataDir() const;
+    // Why the last demo phone opened runs without its state file (unreadable, or held by another
+    // program), once; empty when all is well.
+    std::string TakeStateFileNotice();
+    std::string TakeNotice() override { return TakeStateFileNotice(); }
     std::string ReceivedDir() const;
 
 private:
@@ -84,6 +88,7 @@ private:
     std::vector<SimDevice> m_devices;
     mutable std::mutex m_mutex;
     std::map<BdAddr, std::shared_ptr<phonesim::Phone>> m_phones;
+    std::string m_stateNotice; // why a phone's state file is not used, until taken
     std::map<BdAddr, std::weak_ptr<LinkState>> m_links;
     std::optional<SPP_CLIENT_RETURN_CODE> m_failNextConnect;
     std::optional<uint8_t> m_refuseNextPush;

@@ -5,6 +5,7 @@
 #include "ui/mainframe.h"
 #include "ui/melody/melodychoice.h"
 #include "ui/resources.h"
+#include "ui/waitcursor.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -35,10 +36,6 @@ void PlaceGroupBox(const CColorFormView& form, QGroupBox* box, int x, int y, int
     box->setGeometry(at);
 }
 
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -90,6 +87,18 @@ CMelodyView::CMelodyView(QWidget* parent)
     m_icon->setPixmap(ui::ResourceIcon(ui::IDI_MELODY).pixmap(32, 32));
     m_icon->setGeometry(QRect(Units().ToPixels(28, 14, 0, 0).topLeft(), QSize(32, 32)));
 
+    m_melodyCombo->setAccessibleName(QStringLiteral("User melody"));
+    m_melodyEdit->setAccessibleName(QStringLiteral("Melody notation"));
+    m_levelSlider->setAccessibleName(QStringLiteral("Volume level"));
+    m_icon->setAccessibleName(QStringLiteral("User melodies"));
+
+    // A larger window gives its room to the melody text; the buttons keep their place beside it.
+    SetAnchor(m_group, GrowX | GrowY);
+    SetAnchor(m_melodyEdit, GrowX | GrowY);
+    for (QWidget* beside : std::initializer_list<QWidget*>{m_melodyCombo, m_modifyButton, m_playButton, m_levelSlider,
+                                                           m_setDefaultButton})
+        SetAnchor(beside, MoveX);
+
     connect(m_melodyCombo, &QComboBox::currentIndexChanged, this, &CMelodyView::OnMelodySelChange);
     connect(m_modifyButton, &QPushButton::clicked, this, &CMelodyView::OnModify);
     connect(m_playButton, &QPushButton::clicked, this, &CMelodyView::OnPlay);
@@ -112,6 +121,15 @@ CPhoneLink* CMelodyView::MelodyLink() {
     if (!link)
         SetStatus("No phone is connected");
     return link;
+}
+
+std::optional<std::string> CMelodyView::missingReason(CPhoneLink* link, int entry) const {
+    auto reason = melodyform::MissingEntryReason(entry, link->Melodies().size());
+    // An empty list after a failed read is the failure, not a phone without melodies.
+    CMainFrame* frame = Frame();
+    if (reason && link->Melodies().empty() && frame && !frame->MelodyReadFailure().empty())
+        reason = "the melodies could not be read (" + frame->MelodyReadFailure() + ")";
+    return reason;
 }
 
 int CMelodyView::SelectedEntry() const {
@@ -154,7 +172,7 @@ void CMelodyView::OnMelodySelChange() {
     ShowRecordText(link, entry);
     if (link && !Record(link, entry))
         SetStatus(melodyform::EntryLabel(entry).toStdString() + " is not on the phone: " +
-                  *melodyform::MissingEntryReason(entry, link->Melodies().size()));
+                  *missingReason(link, entry));
 }
 
 void CMelodyView::OnModify() {
@@ -168,7 +186,7 @@ void CMelodyView::OnModify() {
         return;
     }
     const std::string label = melodyform::EntryLabel(entry).toStdString();
-    if (auto missing = melodyform::MissingEntryReason(entry, link->Melodies().size())) {
+    if (auto missing = missingReason(link, entry)) {
         SetStatus(label + " not written: " + *missing);
         return;
     }
@@ -180,7 +198,7 @@ void CMelodyView::OnModify() {
     MelodyEntry* record = Record(link, entry);
     bool written;
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         written = link->WriteMelody(record, text);
     }
     if (written) {
@@ -208,7 +226,7 @@ void CMelodyView::OnPlay() {
     const std::string label = melodyform::EntryLabel(entry).toStdString();
     bool played;
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         played = link->PlayMelody(level, melodyform::SoundNumber(entry));
     }
     SetStatus(played ? "Playing " + label + " at level " + std::to_string(level)
@@ -228,7 +246,7 @@ void CMelodyView::OnSetDefault() {
     const std::string label = melodyform::EntryLabel(entry).toStdString();
     bool set;
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         set = link->SetDefaultMelody(melodyform::SoundNumber(entry));
     }
     SetStatus(set ? label + " is now the ring signal" : label + " not made the ring signal: " + link->LastError().text);

@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <optional>
+#include <string>
+
 class CMainFrame;
 class CPhoneLink;
 struct MelodyEntry;
@@ -41,6 +44,7 @@ private:
     // saying so) when there is no phone.
     CPhoneLink* MelodyLink();
     // The chosen entry, or -1 when the combo's edit field names none.
+    std::optional<std::string> missingReason(CPhoneLink* link, int entry) const;
     int SelectedEntry() const;
     // The record behind an entry, or null when the phone listed fewer melodies.
     MelodyEntry* Record(CPhoneLink* link, int entry) const;

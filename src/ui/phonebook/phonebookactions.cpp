@@ -6,6 +6,11 @@
 #include "phonebooktexts.h"
 #include "phonelink/phonelink.h"
 #include "ui/mainframe.h"
+#include "ui/view.h"
+#include "ui/waitcursor.h"
+
+#include <QMessageBox>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -39,8 +44,13 @@ PhonebookEntry* CPhonebookRight::liveSelectedEntry() const {
 
 void CPhonebookRight::reportRefusal(bool ok, const QString& action) {
     CMainFrame* f = frame();
-    if (ok || !f || !f->PhoneLink())
+    if (!f || !f->PhoneLink())
         return;
+    // A success leaves a clean line, so no earlier refusal stays beside the changed list.
+    if (ok) {
+        f->ClearStatusText();
+        return;
+    }
     f->SetStatusText(phonebook::RefusedChangeText(action, f->PhoneLink()->LastError()).toStdString());
 }
 
@@ -53,13 +63,49 @@ void CPhonebookRight::OnEntryDelete() {
     CPhoneLink* link = f->PhoneLink();
     if (!entry || !link)
         return;
-    // A successful delete frees the record.
-    const uint8_t storage = entry->storage;
+    // A successful delete frees the record; the texts are kept for Undo. Undo writes them to the
+    // first free position, which only keeps the entry as it was when it was stored with the
+    // national type (Add writes no other); any other entry is deleted only when confirmed.
+    const PhonebookEntry kept = *entry;
+    const bool undoable = kept.type == kTypeNational;
+    if (!undoable && QMessageBox::question(this, QStringLiteral("Delete"),
+                                           QStringLiteral("Delete \"%1\" (%2) from the phone? This cannot be undone.")
+                                               .arg(QString::fromStdString(kept.name), QString::fromStdString(kept.number))) !=
+                         QMessageBox::Yes)
+        return;
+    if (!(entry = liveSelectedEntry()))
+        return;
     const bool ok = link->DeleteEntry(entry);
     m_selectedEntry = nullptr;
     if (ok)
-        Fill(storage);
+        Fill(kept.storage);
     reportRefusal(ok, QStringLiteral("delete the entry"));
+    if (ok && undoable) {
+        f->SetStatusText("Deleted \"" + kept.name + "\" (" + kept.number + ")");
+        QPointer<CMainFrame> guarded(f);
+        f->OfferUndo([guarded, kept] { RestoreDeleted(guarded, kept); });
+    }
+}
+
+void CPhonebookRight::RestoreDeleted(CMainFrame* f, const PhonebookEntry& kept) {
+    CPhoneLink* link = f ? f->PhoneLink() : nullptr;
+    if (!link)
+        return;
+    auto entry = std::make_unique<PhonebookEntry>();
+    entry->name = kept.name;
+    entry->number = kept.number;
+    entry->storage = kept.storage;
+    bool ok;
+    {
+        ui::WaitCursor wait;
+        ok = link->AddEntry(std::move(entry));
+    }
+    // The view that deleted it may be gone; whichever list shows the storage now is refreshed.
+    if (CView* view = f->PhonebookView(); view && view == f->CurrentView())
+        if (auto* list = view->findChild<CPhonebookRight*>(); list && list->m_tree && list->m_tree->Storage() == kept.storage)
+            list->Fill(kept.storage);
+    f->SetStatusText(ok ? "Restored \"" + kept.name + "\" (" + kept.number + ")"
+                        : phonebook::RefusedChangeText(QStringLiteral("restore the entry"), link->LastError()).toStdString());
 }
 
 void CPhonebookRight::OnEntryModify() {

@@ -25,6 +25,7 @@ QIcon storageIcon() {
 
 CPhonebookLeft::CPhonebookLeft(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("phonebookLeft"));
+    setAccessibleName(QStringLiteral("Phone book storage"));
     setHeaderHidden(true);
     setColumnCount(1);
     setIconSize(QSize(16, 16));

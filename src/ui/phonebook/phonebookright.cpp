@@ -1,6 +1,7 @@
 #include "phonebookright.h"
 
 #include "entrylabels.h"
+#include "phonebookleft.h"
 #include "phonebookview.h"
 #include "phonelink/phonelink.h"
 #include "ui/ids.h"
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <array>
@@ -32,6 +34,7 @@ constexpr std::array<Column, 3> kColumns{{
 
 CPhonebookRight::CPhonebookRight(QWidget* parent) : QTableWidget(parent) {
     setObjectName(QStringLiteral("phonebookRight"));
+    setAccessibleName(QStringLiteral("Phone book entries"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -50,7 +53,8 @@ void CPhonebookRight::OnInitialUpdate() {
     QHeaderView* header = horizontalHeader();
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
-    header->setStretchLastSection(false);
+    // The columns keep their template widths; a wider window gives the rest to "Number".
+    header->setStretchLastSection(true);
     for (int c = 0; c < columnCount(); ++c) {
         auto* item = new QTableWidgetItem(QString::fromLatin1(kColumns[c].heading));
         item->setTextAlignment(kColumns[c].alignment);
@@ -150,12 +154,16 @@ void CPhonebookRight::OnHeaderClick(int column, Qt::MouseButton button) {
 
 void CPhonebookRight::OnListRightClick(const QPoint& viewportPos, const QPoint& globalPos) {
     const int row = rowAt(viewportPos.y());
-    if (row < 0 || columnAt(viewportPos.x()) < 0) {
+    // On the empty area (an empty storage has nothing else) only Add applies.
+    const bool onRow = row >= 0 && columnAt(viewportPos.x()) >= 0;
+    if (onRow) {
+        m_selectedEntry = EntryAt(row);
+        selectRow(row);
+    } else {
         m_selectedEntry = nullptr;
-        return;
+        clearSelection();
     }
-    m_selectedEntry = EntryAt(row);
-    selectRow(row);
+    const bool canAdd = m_tree && (m_tree->Storage() == kStoragePhone || m_tree->Storage() == kStorageSim);
 
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("menu%1").arg(kPopupMenuId));
@@ -168,6 +176,15 @@ void CPhonebookRight::OnListRightClick(const QPoint& viewportPos, const QPoint& 
         QAction* action = menu.addAction(QString::fromLatin1(text));
         action->setData(id);
         action->setStatusTip(ui::Strings::Instance().Load(id).section(u'\n', 0, 0));
+        action->setEnabled(id == ui::ID_ENTRY_ADD ? canAdd : onRow);
+    }
+    // A pop-up menu is a window of its own, so its prompts never reach the frame's status line
+    // by themselves.
+    CMainFrame* f = frame();
+    if (f) {
+        connect(&menu, &QMenu::hovered, f,
+                [f](QAction* action) { f->statusBar()->showMessage(action->statusTip()); });
+        connect(&menu, &QMenu::aboutToHide, f, [f] { f->statusBar()->clearMessage(); });
     }
     QAction* chosen = menu.exec(globalPos);
     if (chosen)

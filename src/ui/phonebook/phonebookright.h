@@ -39,6 +39,8 @@ public:
     void OnEntryModify();
     void OnEntryAdd();
     void OnEntrySms();
+    // Undo of a delete: writes the kept texts back to the phone.
+    static void RestoreDeleted(CMainFrame* frame, const PhonebookEntry& kept);
 
     PhonebookEntry* SelectedEntry() const { return m_selectedEntry; }
 

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -67,9 +66,6 @@ CReadProgressDlg::CReadProgressDlg(CMainFrame* frame)
     m_simLabel->setObjectName(QStringLiteral("label1008"));
     m_phoneLabel = new QLabel(QStringLiteral("Reading from phone memory..."), this);
     m_phoneLabel->setObjectName(QStringLiteral("label1009"));
-    m_confirm = new QPushButton(QStringLiteral("Button1"), this);
-    m_confirm->setDefault(true);
-    m_confirm->hide();
 
     m_simProgress->setGeometry(units.ToPixels(22, 24, 134, 14));
     m_phoneProgress->setGeometry(units.ToPixels(22, 61, 134, 14));
@@ -80,7 +76,6 @@ CReadProgressDlg::CReadProgressDlg(CMainFrame* frame)
         rect.setSize(rect.size().expandedTo(label->sizeHint()));
         label->setGeometry(rect);
     }
-    m_confirm->setGeometry(units.ToPixels(61, 77, 50, 14));
     setFixedSize(units.ToPixels(188, 98));
 
     m_simSink = new BarSink(m_simProgress);

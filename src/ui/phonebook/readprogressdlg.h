@@ -13,7 +13,6 @@
 class CMainFrame;
 class QLabel;
 class QProgressBar;
-class QPushButton;
 
 class CReadProgressDlg : public QDialog, public IReadProgress {
     Q_OBJECT
@@ -36,7 +35,6 @@ public:
     // Called with every progress window as it shows; tests watch the bars through it.
     static void SetShownHook(std::function<void(CReadProgressDlg*)> hook);
 
-    static constexpr int kTimerId = 113;
     static QString FailureLine() { return QStringLiteral("Read phone book error, check the connection status!"); }
 
 protected:
@@ -59,7 +57,6 @@ private:
     QProgressBar* m_phoneProgress;
     QLabel* m_simLabel;
     QLabel* m_phoneLabel;
-    QPushButton* m_confirm;
     BarSink* m_simSink;
     BarSink* m_phoneSink;
     int m_timer = 0;

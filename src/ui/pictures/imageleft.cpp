@@ -4,6 +4,7 @@
 #include "ui/pictures/picturefolder.h"
 #include "ui/pictures/picturepane.h"
 #include "ui/resources.h"
+#include "ui/waitcursor.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -20,15 +21,12 @@ bool isModelName(const QString& path) {
     return false;
 }
 
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
 CImageLeft::CImageLeft(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("imageLeft"));
+    setAccessibleName(QStringLiteral("Picture files"));
     setHeaderHidden(true);
     setColumnCount(1);
     setIconSize(QSize(16, 16));
@@ -115,6 +113,6 @@ void CImageLeft::onSelChanged(QTreeWidgetItem* item) {
 void CImageLeft::OnUpload() {
     if (!m_pRightPane)
         return;
-    WaitCursor wait;
+    ui::WaitCursor wait;
     m_pRightPane->OnUpload();
 }

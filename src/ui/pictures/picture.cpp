@@ -71,15 +71,21 @@ QImage CPicture::Image() const { return m_picture ? m_picture->image : QImage();
 int CPicture::LoadFile(const QString& path) {
     if (m_picture)
         Clear();
+    m_problem.clear();
     int result = 0;
     const pictures::FileBytes file = pictures::ReadWholeFile(path, pictures::kMaxPictureFileBytes);
     switch (file.status) {
     case pictures::FileReadStatus::OpenFailed:
     case pictures::FileReadStatus::ReadFailed:
         pictureError(file.error);
+        m_problem = file.error;
         break;
     case pictures::FileReadStatus::TooLarge:
-        pictureError(kNoMemoryText);
+        // Refused by its size before any memory was asked for: say so, not "out of memory".
+        m_problem = QStringLiteral("The file is too large to show (%1 MB); pictures of up to %2 MB can be shown.")
+                        .arg(double(file.fileSize) / (1024 * 1024), 0, 'f', 1)
+                        .arg(pictures::kMaxPictureFileBytes / (1024 * 1024));
+        pictureError(m_problem);
         break;
     case pictures::FileReadStatus::Ok:
         // An empty file is no picture, and not worth a message.
@@ -100,6 +106,7 @@ int CPicture::LoadFromMemory(const QByteArray& bytes) {
     // Replacing the picture also replaces its sizes; a failed load leaves none at all rather
     // than the sizes of the one before.
     m_picture.reset();
+    m_problem.clear();
     const bool ok = decode(bytes);
     updateSizes();
     return ok ? 1 : 0;
@@ -111,8 +118,10 @@ bool CPicture::decode(const QByteArray& bytes) {
         return false;
     }
     const QByteArray format = pictures::SniffPictureFormat(bytes.left(32));
-    if (format.isEmpty())
+    if (format.isEmpty()) {
+        m_problem = QStringLiteral("The file is not a picture (GIF, JPEG, BMP or PNG).");
         return false;
+    }
     // A picture type we recognise but cannot decode on this system (its plug-in is missing).
     if (!QImageReader::supportedImageFormats().contains(format)) {
         pictureError(kNoInterfaceText);
@@ -127,12 +136,15 @@ bool CPicture::decode(const QByteArray& bytes) {
     const QSize size = reader.size();
     if (size.isValid() &&
         int64_t(size.width()) * int64_t(size.height()) * 4 > int64_t(pictures::kDecodeLimitMegabytes) * 1024 * 1024) {
-        pictureError(kNoMemoryText);
+        m_problem = QStringLiteral("The picture is too large to show (%1 x %2 pixels).").arg(size.width()).arg(size.height());
+        pictureError(m_problem);
         return false;
     }
     QImage image = reader.read();
-    if (image.isNull())
+    if (image.isNull()) {
+        m_problem = QStringLiteral("The picture is damaged and cannot be shown (%1).").arg(reader.errorString());
         return false;
+    }
     auto decoded = std::make_unique<Decoded>();
     decoded->himetricWidth = pictures::HimetricFromPixels(image.width());
     decoded->himetricHeight = pictures::HimetricFromPixels(image.height());

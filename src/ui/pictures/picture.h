@@ -53,6 +53,9 @@ public:
     int32_t HimetricWidth() const;
     int32_t HimetricHeight() const;
     QImage Image() const;
+    // Why the last load gave no picture, as a sentence for the pane ("The file is not a
+    // picture..."); empty after a good load or an empty file.
+    QString Problem() const { return m_problem; }
 
 private:
     struct Decoded;
@@ -63,4 +66,5 @@ private:
     int32_t m_height = 0;
     uint32_t m_fileSize = 0;
     int32_t m_width = 0;
+    QString m_problem;
 };

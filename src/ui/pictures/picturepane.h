@@ -22,6 +22,9 @@ public:
     // True while a decoded picture is shown.
     bool HasPreview() const { return m_preview.HasPicture(); }
     QSize PreviewSize() const { return {m_preview.Width(), m_preview.Height()}; }
+    // Where the preview is drawn: the picture scaled down to fit above its size line, never up.
+    QRect PreviewRect() const;
+    QString PreviewProblem() const { return m_preview.Problem(); }
 
     void SetLeftPane(CImageLeft* left);
     CImageLeft* LeftPane() const;

@@ -5,6 +5,7 @@
 #include "ui/mainframe.h"
 #include "ui/resources.h"
 #include "ui/sms/smsbudget.h"
+#include "ui/waitcursor.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -40,10 +41,6 @@ void PlaceGroupBox(const CColorFormView& form, QGroupBox* box, int x, int y, int
     box->setGeometry(at);
 }
 
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -53,12 +50,15 @@ CSMSView::CSMSView(QString number, QWidget* parent)
     // Template order is the tab order: text, number, Send.
     m_textEdit = new QPlainTextEdit(this);
     m_textEdit->setObjectName(controlName(kTextId));
-    m_textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A message is one paragraph of up to 160 characters: wrapped, all of it is in sight.
+    m_textEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_textEdit->setAccessibleName(QStringLiteral("Message text"));
     m_textEdit->setTabChangesFocus(true);
     Place(m_textEdit, 53, 79, 148, 68);
 
     m_numberEdit = new QLineEdit(this);
     m_numberEdit->setObjectName(controlName(kNumberId));
+    m_numberEdit->setAccessibleName(QStringLiteral("Destination number"));
     Place(m_numberEdit, 54, 29, 147, 14);
 
     m_sendButton = new QPushButton(QStringLiteral("Send"), this);
@@ -70,6 +70,7 @@ CSMSView::CSMSView(QString number, QWidget* parent)
 
     m_icon = new QLabel(this);
     m_icon->setObjectName(QStringLiteral("smsIcon"));
+    m_icon->setAccessibleName(QStringLiteral("Short message"));
     m_icon->setPixmap(ui::ResourceIcon(ui::IDI_SMS).pixmap(32, 32));
     m_icon->setGeometry(QRect(Units().ToPixels(17, 22, 0, 0).topLeft(), QSize(32, 32)));
 
@@ -81,15 +82,22 @@ CSMSView::CSMSView(QString number, QWidget* parent)
     m_counter->setObjectName(QStringLiteral("smsCounter"));
     m_counter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_counter->setWordWrap(true);
-    QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.9);
-    m_counter->setFont(small);
+    m_counter->setAccessibleName(QStringLiteral("Characters left"));
     Place(m_counter, 207, 80, 62, 22);
 
     // The group boxes were made after the controls they frame (tab order); behind them they
     // would take the clicks meant for the edits.
     m_destinationGroup->lower();
     m_textGroup->lower();
+
+    // A larger window gives its room to the text; the controls right of it keep their place
+    // beside it.
+    SetAnchor(m_textGroup, GrowX | GrowY);
+    SetAnchor(m_textEdit, GrowX | GrowY);
+    SetAnchor(m_destinationGroup, GrowX);
+    SetAnchor(m_numberEdit, GrowX);
+    SetAnchor(m_counter, MoveX);
+    SetAnchor(m_sendButton, MoveX | MoveY);
 
     connect(m_textEdit, &QPlainTextEdit::textChanged, this, &CSMSView::UpdateCounter);
     connect(m_sendButton, &QPushButton::clicked, this, &CSMSView::OnSend);
@@ -114,10 +122,19 @@ void CSMSView::OnInitialUpdate() {
 void CSMSView::UpdateCounter() {
     const smsform::SmsBudget budget = smsform::MeasureSmsText(typedText(m_textEdit).toStdString());
     m_counter->setText(QString::fromStdString(smsform::BudgetLabel(budget)));
+    // The caption names the limit of the alphabet the text needs, as the counter counts it.
+    m_textGroup->setTitle(budget.alphabet == smsform::Alphabet::Ucs2 ? QStringLiteral("Text(max 70 chars)")
+                                                                     : QStringLiteral("Text(max 160 chars)"));
+    // An over-long text is marked by weight as well as colour; the red is chosen against the
+    // palette's window colour, so it stays readable on a dark theme.
+    const QPalette own = this->palette();
+    const QColor warning = IsDarkPalette(own) ? QColor(255, 120, 120) : QColor(170, 0, 0);
     QPalette palette = m_counter->palette();
-    palette.setColor(QPalette::WindowText, budget.Fits() ? this->palette().color(QPalette::WindowText)
-                                                         : QColor(Qt::red).darker(130));
+    palette.setColor(QPalette::WindowText, budget.Fits() ? own.color(QPalette::WindowText) : warning);
     m_counter->setPalette(palette);
+    QFont weight = m_counter->font();
+    weight.setBold(!budget.Fits());
+    m_counter->setFont(weight);
 }
 
 void CSMSView::OnSend() {
@@ -137,7 +154,7 @@ void CSMSView::OnSend() {
     }
     bool sent;
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         sent = link->SendSms(text, m_smsNumber.toStdString());
     }
     // The fields keep their contents either way, so the message can go again at once.

@@ -6,11 +6,18 @@
 #include <mutex>
 #include <set>
 
+#include <thread>
+
 #include <fcntl.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "btstack/bluez/bluezbackend.h"
 #include "btstack/sppclient.h"
+#include "phonelink/phonelink.h"
+#include "phonesim/phone.h"
+#include "phonesim/server.h"
 #include "obex/transport.h"
 #include "platform/serialnames.h"
 
@@ -91,6 +98,7 @@ protected:
         options.bus.address = "unix:path=/nonexistent/harlune-test-bus"; // no device list: no filter
         options.system = fake;
         options.linkCheckIntervalMs = 5;
+        options.createKernelTty = true; // the TTY route; the pty bridge has its own tests below
         backend = std::make_unique<BluezBackend>(options);
     }
 
@@ -261,4 +269,106 @@ TEST_F(BluezLinks, TheReasonAConnectionFailedReachesTheSerialClient) {
     }
     btstack::SetBackend(nullptr);
 }
+} // namespace
+
+namespace {
+
+// The RFCOMM socket's stand-in: one end of a socket pair, the emulated phone on the other.
+class SocketPairSystem : public FakeSystem {
+public:
+    explicit SocketPairSystem(phonesim::PhoneState state) : phone(phonesim::Phone::Create(std::move(state))) {
+        stop = ::eventfd(0, EFD_CLOEXEC);
+    }
+    ~SocketPairSystem() override {
+        uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(stop, &one, sizeof one);
+        for (std::thread& t : servers)
+            t.join();
+        for (int fd : phoneEnds)
+            ::close(fd);
+        ::close(stop);
+    }
+    int ConnectRfcomm(const BdAddr&, uint8_t channel, int, std::string*) override {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+            return -1;
+        {
+            std::lock_guard lock(mutex);
+            connectedChannels.push_back(channel);
+            phoneEnds.push_back(fds[1]);
+        }
+        servers.emplace_back([this, fd = fds[1]] {
+            std::string error;
+            phonesim::ServeDescriptors(*phone, fd, fd, {}, stop, &error);
+        });
+        return fds[0];
+    }
+    void HangUp() {
+        std::lock_guard lock(mutex);
+        for (int fd : phoneEnds)
+            ::shutdown(fd, SHUT_RDWR);
+    }
+    std::shared_ptr<phonesim::Phone> phone;
+    std::vector<int> phoneEnds;
+    std::vector<std::thread> servers;
+    int stop = -1;
+};
+
+struct Bridged {
+    explicit Bridged(phonesim::PhoneState state = phonesim::PhoneState::Demo())
+        : fake(std::make_shared<SocketPairSystem>(std::move(state))) {
+        BluezOptions options;
+        options.bus.address = "unix:path=/nonexistent/harlune-test-bus";
+        options.system = fake;
+        backend = std::make_unique<BluezBackend>(options);
+    }
+    std::shared_ptr<SocketPairSystem> fake;
+    std::unique_ptr<BluezBackend> backend;
+};
+
+TEST(BluezBridgedLink, PhonebookReadOverTheSocketWithNoTtyCreated) {
+    phonesim::PhoneState state = phonesim::PhoneState::Empty();
+    state.sim.entries[5] = {"0701234", 129, "Anna"};
+    Bridged b(state);
+    std::mutex mutex;
+    std::condition_variable cv;
+    int goneCalls = 0;
+    btstack::SerialOpenResult opened = b.backend->OpenSerial(kPhone, "Serial Port", [&] {
+        std::lock_guard lock(mutex);
+        ++goneCalls;
+        cv.notify_all();
+    });
+    ASSERT_EQ(opened.code, SPP_CLIENT_SUCCESS) << opened.error;
+    EXPECT_TRUE(b.fake->created.empty()) << "no /dev/rfcommN, so no CAP_NET_ADMIN needed";
+    EXPECT_EQ(opened.link->DevicePath().rfind("/dev/pts/", 0), 0u) << opened.link->DevicePath();
+    EXPECT_EQ(platform::ResolveSerialName("COM" + std::to_string(opened.link->ComPort())), opened.link->DevicePath());
+    {
+        CPhoneLink link(static_cast<uint16_t>(opened.link->ComPort()));
+        ASSERT_TRUE(link.IsOpen()) << link.Port().OpenError();
+        link.SetTimeouts(2000, 20000, 2000);
+        ASSERT_TRUE(link.ReadStorage("SM")) << link.LastError().text;
+        ASSERT_EQ(link.SimEntries().size(), 1u);
+        EXPECT_EQ(link.SimEntries()[0]->name, "Anna");
+    }
+    // The program closed its port between uses: the link stays up. The phone hanging up ends it.
+    b.fake->HangUp();
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(30), [&] { return goneCalls > 0; }));
+    }
+    opened.link->UnregisterComName();
+    opened.link.reset();
+    EXPECT_EQ(goneCalls, 1);
+}
+
+TEST(BluezBridgedLink, ATtyTheUserBoundIsStillUsed) {
+    Bridged b;
+    b.fake->ttys = {{0, kPhone, 1, kRfcommStateBound}};
+    btstack::SerialOpenResult opened = b.backend->OpenSerial(kPhone, "Serial Port", [] {});
+    ASSERT_EQ(opened.code, SPP_CLIENT_SUCCESS) << opened.error;
+    EXPECT_EQ(opened.link->DevicePath(), "/dev/rfcomm0");
+    EXPECT_TRUE(b.fake->connectedChannels.empty());
+    opened.link->UnregisterComName();
+}
+
 } // namespace

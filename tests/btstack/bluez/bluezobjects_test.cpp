@@ -1,6 +1,8 @@
 // BlueZ's object tree to the stack's device list, on literal trees.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "btstack/bluez/bluezobjects.h"
 
 using namespace btstack::bluez;
@@ -53,6 +55,9 @@ struct NameRow {
 };
 
 class BluezDeviceName : public testing::TestWithParam<NameRow> {};
+
+// CTest names carry the printed row: its label, never its bytes.
+void PrintTo(const NameRow& row, std::ostream* os) { *os << row.label; }
 
 TEST_P(BluezDeviceName, AliasThenNameThenAddress) {
     auto devices = DevicesFromObjects({device("00:80:37:1A:2B:3C", GetParam().props)});

@@ -2,6 +2,8 @@
 // what a user without the right to create one is told.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "btstack/bluez/rfcommtty.h"
 
 using namespace btstack::bluez;
@@ -42,6 +44,9 @@ struct GoneRow {
 };
 
 class RfcommGone : public testing::TestWithParam<GoneRow> {};
+
+// CTest names carry the printed row: its label, never its bytes.
+void PrintTo(const GoneRow& row, std::ostream* os) { *os << row.label; }
 
 TEST_P(RfcommGone, Decision) { EXPECT_EQ(RfcommLinkGone(GetParam().now, GetParam().borrowed), GetParam().gone); }
 

@@ -1,6 +1,8 @@
 // The SDP record reader on recorded record bytes, and on bytes libbluetooth generates.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <bluetooth/bluetooth.h>
 #include <bluetooth/sdp.h>
 #include <bluetooth/sdp_lib.h>
@@ -91,6 +93,9 @@ struct GoodRecord {
 
 class SdpGoodRecords : public testing::TestWithParam<GoodRecord> {};
 
+// CTest names carry the printed row: its label, never its bytes.
+void PrintTo(const GoodRecord& row, std::ostream* os) { *os << row.label; }
+
 TEST_P(SdpGoodRecords, NameChannelAndClass) {
     const GoodRecord& row = GetParam();
     SdpParseResult parsed = ParseSdpRecord(row.bytes);
@@ -154,6 +159,9 @@ struct BadRecord {
 };
 
 class SdpBadRecords : public testing::TestWithParam<BadRecord> {};
+
+// CTest names carry the printed row: its label, never its bytes.
+void PrintTo(const BadRecord& row, std::ostream* os) { *os << row.label; }
 
 TEST_P(SdpBadRecords, RejectedWithAReason) {
     SdpParseResult parsed = ParseSdpRecord(GetParam().bytes);

@@ -30,7 +30,9 @@ void PrepareEnvironment(QTemporaryDir& home) {
     qputenv("LANG", "en_US.UTF-8");
 }
 
-ViewHarness::ViewHarness(phonesim::PhoneState state) : m_phone(phonesim::Phone::Create(std::move(state))) {}
+ViewHarness::ViewHarness(phonesim::PhoneState state) : m_phone(phonesim::Phone::Create(std::move(state))) {
+    m_phone->SetSessionInit("AT+CMEE=1"); // as a program's set-up would: reasons, not ERROR
+}
 
 ViewHarness::~ViewHarness() {
     // The frame closes the port before the phone stops serving it.

@@ -22,6 +22,7 @@ int nextPort() {
 Harness::Harness(phonesim::PhoneState state, phonesim::ServeOptions options)
     : m_phone(phonesim::Phone::Create(std::move(state))),
       m_pty(std::make_unique<phonesim::PtyPhone>(m_phone, options)) {
+    m_phone->SetSessionInit("AT+CMEE=1"); // as a program's set-up would: reasons, not ERROR
     std::string error;
     m_started = m_pty->Start(&error);
     if (!m_started) {

@@ -6,6 +6,7 @@
 #include "phonelink/phonelink.h"
 #include "ui/ids.h"
 #include "ui/mainframe.h"
+#include "ui/undooffer.h"
 #include "ui/messages.h"
 #include "ui/phonebook/addentrydlg.h"
 #include "ui/phonebook/editentrydlg.h"
@@ -115,13 +116,13 @@ private slots:
     void refusedStorageShowsReasonOtherStillShows();
     void headingClicksSort();
     void sortStateOutlivesView();
-    void rightClickBesideRowsOpensNoMenu();
+    void emptyAreaOffersOnlyAdd();
     void addGoesToShownStorage();
     void modifyOpensWithStoredName();
     void modifyRefusedKeepsWhatPhoneHolds();
     void dialogRefusesUnstorableTexts();
     void dialogHoldsToDeclaredLengths();
-    void deleteRemovesExactlyThatEntry();
+    void deleteRemovesExactlyThatEntryAndUndoRestoresIt();
     void smsOpensFormWithNumber();
 
 private:
@@ -301,20 +302,30 @@ void PhonebookTest::sortStateOutlivesView() {
     QCOMPARE(column(list, 0), QStringList({"1", "2", "3", "10", "11"}));
 }
 
-void PhonebookTest::rightClickBesideRowsOpensNoMenu() {
+void PhonebookTest::emptyAreaOffersOnlyAdd() {
     m_harness = std::make_unique<Harness>(sortingState());
     m_harness->ShowPhonebook();
     m_harness->Select(kSim);
     CPhonebookRight* list = m_harness->View()->Right();
-    bool shown = false;
-    QPointer<QTimer> watch = chooseFromMenu(QStringLiteral("&Add"), &shown);
+    QStringList enabled;
+    pbtest::WhenShown("QMenu", [&enabled](QWidget* widget) {
+        auto* menu = static_cast<QMenu*>(widget);
+        for (QAction* action : menu->actions())
+            if (action->isEnabled())
+                enabled << action->text();
+        QTest::keyClick(menu, Qt::Key_Escape);
+    });
     const QRect last = list->visualItemRect(list->item(list->rowCount() - 1, 1));
     rightClickAt(list, QPoint(last.center().x(), last.bottom() + 20));
-    rightClickAt(list, QPoint(list->columnViewportPosition(2) + 140 + 20, last.center().y()));
-    delete watch.data();
-    QVERIFY(!shown);
+    QCOMPARE(enabled, QStringList{QStringLiteral("&Add")});
     QVERIFY(!list->SelectedEntry());
-    QVERIFY(commandsLike(m_harness->Phone(), "AT+CPBW") == 0);
+
+    // Beside the columns of a row is empty area too; Add from there writes to the shown storage.
+    chooseFromMenu(QStringLiteral("&Add"));
+    answerEntryDialog("CAddEntryDlg", QStringLiteral("Ada"), QStringLiteral("0301234"));
+    rightClickAt(list, QPoint(list->columnViewportPosition(2) + 140 + 20, last.center().y()));
+    QCOMPARE(commandsLike(m_harness->Phone(), "AT+CPBW"), 1);
+    QCOMPARE(list->rowCount(), int(m_harness->Phone().Snapshot().sim.entries.size()));
 }
 
 void PhonebookTest::addGoesToShownStorage() {
@@ -458,11 +469,13 @@ void PhonebookTest::dialogHoldsToDeclaredLengths() {
     QCOMPARE(m_messages.size(), 1);
 }
 
-void PhonebookTest::deleteRemovesExactlyThatEntry() {
+void PhonebookTest::deleteRemovesExactlyThatEntryAndUndoRestoresIt() {
     m_harness = std::make_unique<Harness>();
     m_harness->ShowPhonebook();
     m_harness->Select(kSim);
     CPhonebookRight* list = m_harness->View()->Right();
+    const phonesim::PhoneState before = m_harness->Phone().Snapshot();
+    QVERIFY(before.sim.entries.count(2) == 1);
     chooseFromMenu(QStringLiteral("&Delete"));
     rightClickRow(list, 1);
     const phonesim::PhoneState state = m_harness->Phone().Snapshot();
@@ -471,6 +484,19 @@ void PhonebookTest::deleteRemovesExactlyThatEntry() {
     QCOMPARE(list->rowCount(), 29);
     QCOMPARE(column(list, 0).mid(0, 3), QStringList({"1", "3", "4"}));
     QVERIFY(!list->SelectedEntry());
+
+    // Undo writes the entry back to the phone, into the position it left, and the list shows it.
+    CUndoOffer* undo = m_harness->Frame()->UndoOffer();
+    QVERIFY(undo->Offered() && undo->isVisible());
+    QTest::mouseClick(undo, Qt::LeftButton);
+    QVERIFY(!undo->Offered());
+    const phonesim::PhoneState after = m_harness->Phone().Snapshot();
+    QCOMPARE(after.sim.entries.size(), size_t(30));
+    QCOMPARE(after.sim.entries.at(2).name, before.sim.entries.at(2).name);
+    QCOMPARE(after.sim.entries.at(2).number, before.sim.entries.at(2).number);
+    QCOMPARE(list->rowCount(), 30);
+    QVERIFY2(m_harness->Frame()->StatusText().startsWith(QStringLiteral("Restored")),
+             qPrintable(m_harness->Frame()->StatusText()));
 }
 
 void PhonebookTest::smsOpensFormWithNumber() {

@@ -189,13 +189,14 @@ TEST_F(PictureTest, HugePicturesAreRefusedWithTheMemoryMessage) {
     EXPECT_EQ(picture.LoadFile(write("huge.gif", gif)), 0);
     EXPECT_FALSE(picture.HasPicture());
     ASSERT_EQ(recorder.messages.size(), 1);
-    EXPECT_EQ(recorder.messages[0].text, "Can not allocate enough memory\t");
+    EXPECT_EQ(recorder.messages[0].text, "The picture is too large to show (30000 x 30000 pixels).");
 
     recorder.messages.clear();
     QByteArray big(qsizetype(pictures::kMaxPictureFileBytes + 1), '\0');
     EXPECT_EQ(picture.LoadFile(write("big.bin", big)), 0);
     ASSERT_EQ(recorder.messages.size(), 1);
-    EXPECT_EQ(recorder.messages[0].text, "Can not allocate enough memory\t");
+    EXPECT_EQ(recorder.messages[0].text, "The file is too large to show (16.0 MB); pictures of up to 16 MB can be shown.");
+    EXPECT_EQ(picture.Problem(), recorder.messages[0].text);
     EXPECT_EQ(recorder.messages[0].caption, "CPicture Error");
 }
 

@@ -56,6 +56,7 @@ private slots:
 
     void treeListsEachModelFolderSorted();
     void selectionPreviewsOnceAndModelItemsChangeNothing();
+    void largePictureScaledDownToFitSmallOneNeverUp();
     void missingFolderSettingLeavesModelsEmptyAndSaysWhere();
     void uploadArrivesByteIdentical_data();
     void uploadArrivesByteIdentical();
@@ -211,6 +212,7 @@ void PictureBrowserTest::selectionPreviewsOnceAndModelItemsChangeNothing() {
     select(text);
     QVERIFY(!pane->HasPreview());
     QVERIFY(m_messages->messages.isEmpty());
+    QCOMPARE(pane->PreviewProblem(), QStringLiteral("The file is not a picture (GIF, JPEG, BMP or PNG)."));
 
     // The loader's message comes once per selection, however often the pane is painted.
     select(gone);
@@ -219,6 +221,21 @@ void PictureBrowserTest::selectionPreviewsOnceAndModelItemsChangeNothing() {
     QCOMPARE(m_messages->messages.size(), 1);
     QCOMPARE(m_messages->messages[0].caption, "CPicture Error");
     QVERIFY(m_messages->messages[0].text.contains(gone));
+}
+
+void PictureBrowserTest::largePictureScaledDownToFitSmallOneNeverUp() {
+    const QString large = WriteFile(m_pictures + "/T39", "large.png", EncodePicture(3000, 2000, "PNG", Qt::red));
+    const QString small = WriteFile(m_pictures + "/T39", "small.png", EncodePicture(30, 20, "PNG", Qt::red));
+    QVERIFY(showBrowser());
+    select(large);
+    CImageRight* pane = right();
+    QVERIFY(pane->HasPreview());
+    const QRect shown = pane->PreviewRect();
+    QVERIFY(pane->rect().contains(shown));
+    QVERIFY(qAbs(shown.width() * 2000 / 3000 - shown.height()) <= 1); // the aspect ratio kept
+    QVERIFY(shown.width() < 3000);
+    select(small);
+    QCOMPARE(pane->PreviewRect().size(), QSize(30, 20));
 }
 
 void PictureBrowserTest::missingFolderSettingLeavesModelsEmptyAndSaysWhere() {
@@ -260,11 +277,22 @@ void PictureBrowserTest::uploadArrivesByteIdentical() {
     select(path);
     QSignalSpy finished(right(), &CImageRight::UploadFinished);
     const int putsBefore = m_backend->PushPutRequests();
+    QStringList progress;
+    connect(m_frame.get(), &CMainFrame::StatusTextChanged, this, [&progress](const QString& line) {
+        if (line.contains(QStringLiteral(" bytes (")))
+            progress << line;
+    });
 
     m_frame->OnCommand(ui::ID_UPLOAD_PICTURE);
     QVERIFY(finished.wait(kWaitMs));
+    disconnect(m_frame.get(), &CMainFrame::StatusTextChanged, this, nullptr);
 
     QCOMPARE(finished.first().at(0).toBool(), true);
+    // One progress line per chunk, the last one the whole file.
+    QCOMPARE(progress.size(), bytes.isEmpty() ? 0 : puts);
+    if (!bytes.isEmpty())
+        QVERIFY2(progress.last().endsWith(QStringLiteral("%1 of %1 bytes (100 %)").arg(bytes.size())),
+                 qPrintable(progress.last()));
     QCOMPARE(m_frame->StatusText(), "Picture sent to T68 demo phone");
     QVERIFY(QFile::exists(received()));
     QCOMPARE(readAll(received()), bytes);
@@ -344,11 +372,11 @@ void PictureBrowserTest::leavingTheBrowserCancelsTheUpload() {
     QPointer<CImageRight> pane = right();
     m_frame->OnCommand(ui::ID_UPLOAD_PICTURE);
     QVERIFY(pane->Uploading());
-    const QString statusDuring = m_frame->StatusText();
 
     m_frame->SwitchView(ui::VIEW_MELODIES);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(pane.isNull());
+    const QString statusDuring = m_frame->StatusText();
     // Whatever the stack was doing, nothing reaches the deleted pane or the user afterwards.
     QTest::qWait(300);
     QVERIFY(m_messages->messages.isEmpty());
