@@ -11,7 +11,15 @@ std::string TsvField(std::string_view text) {
         case '\n': out += "\\n"; break;
         case '\r': out += "\\r"; break;
         case '\\': out += "\\\\"; break;
-        default: out += c;
+        default:
+            // Other control characters from the phone would reach the terminal raw.
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\x%02x", static_cast<unsigned char>(c));
+                out += buf;
+            } else {
+                out += c;
+            }
         }
     }
     return out;
@@ -27,7 +35,7 @@ std::string JsonString(std::string_view text) {
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
                 char buf[8];
                 std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
                 out += buf;

@@ -96,7 +96,9 @@ public:
         // A refused SIM still leaves the phone memory worth printing.
         if (!ok && !only && !IsPhoneRefusal(link.LastError()))
             return Failed(link);
-        if (!ok && only)
+        // An incomplete read still prints what was read; the exit status and the sentence say
+        // that entries are missing.
+        if (!ok && only && link.LastError().kind != LinkErrorKind::BadReply)
             return Failed(link);
         std::vector<const PhonebookEntry*> entries;
         for (uint8_t code : {kStorageSim, kStoragePhone})
@@ -113,10 +115,13 @@ public:
         entry->number = Value("number");
         entry->name = Value("name");
         // The new position is found against the storage as it was, so read it first.
-        if (!link.ReadStorage(StorageName(entry->storage)) || !link.AddEntry(std::move(entry)))
+        if (!link.ReadStorage(StorageName(entry->storage)))
             return Failed(link);
-        PrintEntries({link.Entries(Storage()).back().get()});
-        return kExitOk;
+        bool added = link.AddEntry(std::move(entry));
+        // Exactly the record the link added (also one the phone stored despite an error).
+        if (const PhonebookEntry* stored = link.LastAdded())
+            PrintEntries({stored});
+        return added ? kExitOk : Failed(link);
     }
 
     int PhonebookChange(CPhoneLink& link, bool remove) {

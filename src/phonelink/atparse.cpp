@@ -58,14 +58,25 @@ bool IsTrailingFieldList(std::string_view rest) {
     }
 }
 
-// Whether what follows the number's closing quote is ",type" and then the end or another comma.
-bool IsFollowedByTypeField(std::string_view rest) {
+// A signed decimal field ("129", "-4", "4294967296") as a wide value; nullopt when it is not one.
+std::optional<long long> SignedField(std::string_view field) {
+    field = TrimBlanks(field);
+    bool negative = !field.empty() && field.front() == '-';
+    if (negative)
+        field.remove_prefix(1);
+    if (!IsAllDigits(field) || field.size() > 12)
+        return std::nullopt;
+    long long value = 0;
+    for (char c : field)
+        value = value * 10 + (c - '0');
+    return negative ? -value : value;
+}
+
+// A number holds no quotes: it ends at the first closing quote, and a comma or the end must
+// follow.
+bool IsFieldEnd(std::string_view rest) {
     rest = TrimBlanks(rest);
-    if (rest.empty() || rest.front() != ',')
-        return false;
-    rest = TrimBlanks(rest.substr(1));
-    size_t comma = rest.find(',');
-    return IsSmallNumber(TrimBlanks(rest.substr(0, comma)));
+    return rest.empty() || rest.front() == ',';
 }
 
 // Reads a text field that may be quoted. A quoted field ends at the first quote after which
@@ -78,6 +89,8 @@ std::optional<std::string> TakeTextField(std::string_view& rest, EndTest ends) {
         // Some modems leave short fields unquoted.
         size_t comma = rest.find(',');
         std::string text(TrimBlanks(rest.substr(0, comma)));
+        if (text.find('"') != std::string::npos)
+            return std::nullopt;
         rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma);
         return text;
     }
@@ -111,45 +124,144 @@ bool SkipComma(std::string_view& rest) {
     return true;
 }
 
-std::optional<RawPhonebookLine> ParsePhonebookFields(std::string_view rest) {
+constexpr long long kMaxPosition = 65535;
+
+// One listing line after its prefix: an entry, or why it is none.
+std::optional<RawPhonebookLine> ParsePhonebookFields(std::string_view rest, std::string& reason) {
     RawPhonebookLine entry;
-    auto position = TakeNumberField(rest);
-    if (!position)
+    size_t comma = rest.find(',');
+    auto position = SignedField(rest.substr(0, comma));
+    if (!position) {
+        reason = "the position is not a number";
         return std::nullopt;
-    entry.position = *position;
-    auto number = TakeTextField(rest, IsFollowedByTypeField);
-    if (!number)
+    }
+    if (*position < 1 || *position > kMaxPosition) {
+        reason = "position " + std::string(TrimBlanks(rest.substr(0, comma))) + " is out of range";
         return std::nullopt;
-    entry.number = std::move(*number);
-    if (!SkipComma(rest))
+    }
+    entry.position = static_cast<int>(*position);
+    if (comma == std::string_view::npos) {
+        reason = "the line ends after the position";
         return std::nullopt;
-    auto type = TakeNumberField(rest);
-    if (!type)
+    }
+    rest.remove_prefix(comma + 1);
+    // Some phones put an empty field between the position and the number: 1,,"+31...",145,"...".
+    std::string_view afterEmpty = TrimBlanks(rest);
+    if (!afterEmpty.empty() && afterEmpty.front() == ',') {
+        std::string_view probe = TrimBlanks(afterEmpty.substr(1));
+        if (!probe.empty() && probe.front() == '"')
+            rest = probe;
+    }
+    std::optional<std::string> number;
+    std::string_view numberField = TrimBlanks(rest);
+    if (!numberField.empty() && numberField.front() == '"') {
+        size_t close = numberField.find('"', 1);
+        if (close != std::string_view::npos && IsFieldEnd(numberField.substr(close + 1))) {
+            number = std::string(numberField.substr(1, close - 1));
+            rest = TrimBlanks(numberField.substr(close + 1));
+        }
+    } else {
+        number = TakeTextField(rest, IsFieldEnd);
+    }
+    if (!number) {
+        reason = "the number field does not end";
         return std::nullopt;
-    entry.type = *type;
+    }
+    // A number broken over two lines by the phone is still one dial string.
+    for (char c : *number)
+        if (c != '\r' && c != '\n')
+            entry.number.push_back(c);
+    std::string_view typeField;
+    if (SkipComma(rest)) {
+        size_t typeEnd = rest.find(',');
+        typeField = TrimBlanks(rest.substr(0, typeEnd));
+        rest.remove_prefix(typeEnd == std::string_view::npos ? rest.size() : typeEnd);
+    }
+    if (typeField.empty()) {
+        // The phone left the type out: it follows from the number (in UCS2 mode "002B" is '+').
+        bool international = entry.number.starts_with("+") || entry.number.starts_with("002B");
+        entry.type = international ? 145 : 129;
+    } else {
+        auto type = SignedField(typeField);
+        if (!type) {
+            reason = "the type is not a number";
+            return std::nullopt;
+        }
+        if (*type < 128 || *type > 255) {
+            reason = "type " + std::string(typeField) + " is out of range";
+            return std::nullopt;
+        }
+        entry.type = static_cast<int>(*type);
+    }
     // A phone that omits the text of an unnamed entry ends the line after the type.
-    if (TrimBlanks(rest).empty())
+    if (!SkipComma(rest) || TrimBlanks(rest).empty())
         return entry;
     auto text = TakeTextField(rest, IsTrailingFieldList);
-    if (!text)
+    if (!text) {
+        reason = "the name field does not end";
         return std::nullopt;
+    }
     entry.text = std::move(*text);
     return entry;
 }
 
-std::vector<RawPhonebookLine> ParsePhonebookListing(std::string_view reply, std::string_view prefix) {
-    std::vector<RawPhonebookLine> entries;
-    ForEachLine(reply, [&](std::string_view line) {
-        auto rest = AfterPrefix(line, prefix);
-        if (!rest)
-            return;
-        if (auto entry = ParsePhonebookFields(*rest))
-            entries.push_back(std::move(*entry));
-    });
-    return entries;
+// Where a line that starts at `start` ends when CR and LF inside double quotes belong to the
+// field; the end of the text when a quote never closes.
+size_t QuoteAwareEnd(std::string_view text, size_t start) {
+    bool inQuote = false;
+    for (size_t i = start; i < text.size(); ++i) {
+        if (text[i] == '"')
+            inQuote = !inQuote;
+        else if ((text[i] == '\r' || text[i] == '\n') && !inQuote)
+            return i;
+    }
+    return text.size();
 }
 
 } // namespace
+
+PhonebookListing parsePhonebookListing(std::string_view reply, std::string_view prefix) {
+    PhonebookListing listing;
+    size_t pos = 0;
+    while (pos < reply.size()) {
+        if (reply[pos] == '\r' || reply[pos] == '\n') {
+            ++pos;
+            continue;
+        }
+        size_t plainEnd = reply.find_first_of("\r\n", pos);
+        if (plainEnd == std::string_view::npos)
+            plainEnd = reply.size();
+        std::string_view plain = reply.substr(pos, plainEnd - pos);
+        auto rest = AfterPrefix(plain, prefix);
+        if (!rest) {
+            pos = plainEnd;
+            continue;
+        }
+        std::string reason;
+        auto entry = ParsePhonebookFields(*rest, reason);
+        size_t end = plainEnd;
+        if (!entry) {
+            // A line end inside a quoted field (a number broken by the phone, a name holding a
+            // line end): read the line up to where its quotes close.
+            size_t quotedEnd = QuoteAwareEnd(reply, pos);
+            if (quotedEnd > plainEnd && quotedEnd < reply.size()) {
+                std::string quotedReason;
+                auto quoted = ParsePhonebookFields(*AfterPrefix(reply.substr(pos, quotedEnd - pos), prefix),
+                                                   quotedReason);
+                if (quoted) {
+                    entry = std::move(quoted);
+                    end = quotedEnd;
+                }
+            }
+        }
+        if (entry)
+            listing.entries.push_back(std::move(*entry));
+        else
+            listing.rejected.push_back({std::string(plain), reason});
+        pos = end;
+    }
+    return listing;
+}
 
 int ParseDigits(std::string_view field) {
     uint32_t value = 0;
@@ -208,11 +320,11 @@ std::optional<CpbrRange> parseCpbrRange(std::string_view reply) {
 }
 
 std::vector<RawPhonebookLine> parseCpbrListing(std::string_view reply) {
-    return ParsePhonebookListing(reply, "+CPBR:");
+    return parsePhonebookListing(reply, "+CPBR:").entries;
 }
 
 std::vector<RawPhonebookLine> parseCpbfListing(std::string_view reply) {
-    return ParsePhonebookListing(reply, "+CPBF:");
+    return parsePhonebookListing(reply, "+CPBF:").entries;
 }
 
 std::vector<MelodyEntry> parseEsomListing(std::string_view reply) {
@@ -233,6 +345,17 @@ std::vector<MelodyEntry> parseEsomListing(std::string_view reply) {
     return melodies;
 }
 
+template <typename Fn>
+void ForEachField(std::string_view s, Fn&& fn) {
+    while (true) {
+        size_t comma = s.find(',');
+        fn(s.substr(0, comma));
+        if (comma == std::string_view::npos)
+            return;
+        s.remove_prefix(comma + 1);
+    }
+}
+
 std::vector<std::string> parseCscsSupported(std::string_view reply) {
     std::vector<std::string> names;
     ForEachLine(reply, [&](std::string_view line) {
@@ -240,6 +363,18 @@ std::vector<std::string> parseCscsSupported(std::string_view reply) {
         if (!rest)
             return;
         std::string_view s = *rest;
+        if (s.find('"') == std::string_view::npos) {
+            // Some phones list the names unquoted: +CSCS: (GSM,IRA,UCS2) or GSM,IRA.
+            ForEachField(s, [&](std::string_view name) {
+                while (!name.empty() && (name.front() == '(' || name.front() == ' '))
+                    name.remove_prefix(1);
+                while (!name.empty() && (name.back() == ')' || name.back() == ' '))
+                    name.remove_suffix(1);
+                if (!name.empty())
+                    names.emplace_back(name);
+            });
+            return;
+        }
         while (true) {
             size_t open = s.find('"');
             if (open == std::string_view::npos)

@@ -35,6 +35,20 @@ struct RawPhonebookLine {
     std::string text;
     bool operator==(const RawPhonebookLine&) const = default;
 };
+// A listing as real phones write it: empty fields (after the position, an empty type that then
+// follows from the number: 145 with a leading "+", else 129), extra fields at the end, a line
+// break inside a quoted field. A "+CPBR:"/"+CPBF:" line that is no entry is kept with the reason
+// (a position outside 1..65535, a type outside 128..255, a field that never ends), so that no
+// entry is ever lost without a word.
+struct PhonebookListing {
+    struct Rejected {
+        std::string line;
+        std::string reason;
+    };
+    std::vector<RawPhonebookLine> entries;
+    std::vector<Rejected> rejected;
+};
+PhonebookListing parsePhonebookListing(std::string_view reply, std::string_view prefix);
 std::vector<RawPhonebookLine> parseCpbrListing(std::string_view reply);
 std::vector<RawPhonebookLine> parseCpbfListing(std::string_view reply);
 

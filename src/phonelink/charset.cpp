@@ -14,7 +14,10 @@ bool IsPrintableLatin1(const std::string& bytes) {
 // Two hex digits per ISO 8859-1 byte in a field whose length is a multiple of four: only when
 // the 16-bit reading would give no unit below U+0100 while the bytes read as printable ASCII
 // with a space ("4A6F686E20446F65", "John Doe").
-bool LooksLikeEightBitHex(const std::string& bytes) {
+bool LooksLikeEightBitHex(std::string bytes) {
+    // Some phones end such a name with a NUL byte.
+    while (!bytes.empty() && bytes.back() == '\0')
+        bytes.pop_back();
     bool space = false;
     for (size_t i = 0; i < bytes.size(); ++i) {
         auto b = static_cast<unsigned char>(bytes[i]);
@@ -35,8 +38,11 @@ std::string Ucs2ToUtf8(std::string_view phone) {
     if (phone.size() % 4 != 0)
         return phone.size() >= 6 && IsPrintableLatin1(*bytes) ? textcodec::Latin1ToUtf8(*bytes)
                                                               : textcodec::Latin1ToUtf8(phone);
-    if (LooksLikeEightBitHex(*bytes))
+    if (LooksLikeEightBitHex(*bytes)) {
+        while (!bytes->empty() && bytes->back() == '\0')
+            bytes->pop_back();
         return textcodec::Latin1ToUtf8(*bytes);
+    }
     std::u16string units = *textcodec::Utf16FromBigEndian(*bytes);
     if (auto utf8 = textcodec::Utf16ToUtf8(units))
         return *utf8;
@@ -133,18 +139,19 @@ std::string FromPhoneText(std::string_view phone, Charset charset) {
 }
 
 std::string FromPhoneNumber(std::string_view phone, Charset charset) {
+    // A dial string is plain ASCII; anything else a phone puts there still becomes valid UTF-8.
     if (charset != Charset::Ucs2 || phone.size() % 4 != 0 || phone.empty())
-        return std::string(phone);
+        return charset == Charset::Gsm ? GsmToUtf8(phone) : textcodec::Latin1ToUtf8(phone);
     // Numbers are dial strings whatever the text set is, but some phones hex-encode them in UCS2
     // mode; only a decoding that yields a dial string is taken.
     auto bytes = FromHex(phone);
     if (!bytes)
-        return std::string(phone);
+        return textcodec::Latin1ToUtf8(phone);
     std::string decoded;
     for (size_t i = 0; i + 1 < bytes->size(); i += 2) {
         char c = (*bytes)[i + 1];
         if ((*bytes)[i] != 0 || !((c >= '0' && c <= '9') || c == '+' || c == '*' || c == '#' || c == 'p' || c == 'w'))
-            return std::string(phone);
+            return textcodec::Latin1ToUtf8(phone);
         decoded.push_back(c);
     }
     return decoded;

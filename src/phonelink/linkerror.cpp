@@ -117,6 +117,16 @@ LinkError ErrorFromFinalLine(std::string_view line) {
         return Numbered(LinkErrorKind::CmsError, line.substr(11), "message", CmsErrorText);
     if (line == "ERROR")
         return LinkError::Make(LinkErrorKind::PhoneError, "the phone answered ERROR");
+    if (line.starts_with("MODEM ERROR:")) {
+        std::string_view rest = Trim(line.substr(12));
+        int code = IsAllDigits(rest) && rest.size() <= 6 ? ParseDigits(rest) : -1;
+        return LinkError::Make(LinkErrorKind::PhoneError,
+                               rest.empty() ? std::string("the modem refused the command (no code given)")
+                                            : "the modem refused the command (modem error " + std::string(rest) + ")",
+                               code);
+    }
+    if (line == "COMMAND NOT SUPPORT")
+        return LinkError::Make(LinkErrorKind::PhoneError, "the phone does not support this command");
     return LinkError::Make(LinkErrorKind::PhoneError, "the phone answered " + std::string(line));
 }
 

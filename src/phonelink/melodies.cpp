@@ -5,6 +5,8 @@
 #include "phonelink.h"
 
 bool CPhoneLink::ReadMelodies() {
+    if (!EnsureSession())
+        return false;
     std::string reply;
     if (!Transact("AT*ESOM?", reply))
         return false;
@@ -24,16 +26,39 @@ bool CPhoneLink::WriteMelody(MelodyEntry* entry, std::string_view text) {
         if (c < 0x20 || c > 0x7E || c == '"')
             return Fail(LinkErrorKind::InvalidInput,
                         "a melody may hold only printable ASCII characters and no double quotes");
-    if (!Transact("AT*ESOM=" + std::to_string(entry->index) + ",\"" + std::string(text) + "\",0"))
+    if (!EnsureSession())
         return false;
+    std::string head = "AT*ESOM=" + std::to_string(entry->index) + ",\"" + std::string(text) + "\"";
+    bool written = Transact(head + ",0");
+    // Some phones take only the two-field form.
+    if (!written && IsPhoneRefusal(m_lastError))
+        written = Transact(head);
+    if (!written) {
+        if (IsPhoneRefusal(m_lastError))
+            return false;
+        // The phone may have taken the text before its answer was lost: the record takes what
+        // the phone now holds.
+        LinkError lost = m_lastError;
+        std::string reply;
+        if (lost.kind != LinkErrorKind::ConnectionLost && Transact("AT*ESOM?", reply)) {
+            for (auto& melody : parseEsomListing(reply))
+                if (melody.index == entry->index)
+                    entry->text = melody.text;
+            m_lastError = lost;
+            return false;
+        }
+        m_lastError = lost;
+        m_lastError.text += "; the melody list may differ from the phone and is read again next time";
+        return false;
+    }
     entry->text = std::string(text);
     return true;
 }
 
 bool CPhoneLink::PlayMelody(int level, int sound) {
-    return Transact("AT*ERIP=" + std::to_string(level) + "," + std::to_string(sound));
+    return EnsureSession() && Transact("AT*ERIP=" + std::to_string(level) + "," + std::to_string(sound));
 }
 
 bool CPhoneLink::SetDefaultMelody(int sound) {
-    return Transact("AT*ERIN=" + std::to_string(sound));
+    return EnsureSession() && Transact("AT*ERIN=" + std::to_string(sound));
 }

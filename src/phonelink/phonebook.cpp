@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/debuglog.h"
+
 #include "atparse.h"
 #include "phonelink.h"
 #include "readprogress.h"
@@ -52,14 +54,12 @@ bool CPhoneLink::SelectCharset() {
     }
     if (!IsPhoneRefusal(m_lastError))
         return false;
-    // Many USB modems lack ISO 8859-1; UCS2 carries every name, GSM and IRA less.
-    std::string reply;
-    if (!Transact("AT+CSCS=?", reply))
-        return false;
-    auto offered = parseCscsSupported(reply);
+    // Many USB modems lack ISO 8859-1; UCS2 carries every name, GSM and IRA less. A phone that
+    // listed no sets (a bare OK to AT+CSCS=?) is tried in that order.
+    const std::vector<std::string>& offered = m_session.charsets;
     for (Charset candidate : {Charset::Ucs2, Charset::Gsm, Charset::Ira}) {
         std::string name = CharsetName(candidate);
-        if (std::find(offered.begin(), offered.end(), name) == offered.end())
+        if (!offered.empty() && std::find(offered.begin(), offered.end(), name) == offered.end())
             continue;
         if (Transact("AT+CSCS=\"" + name + "\"")) {
             m_charset = candidate;
@@ -72,6 +72,22 @@ bool CPhoneLink::SelectCharset() {
     return Fail(LinkErrorKind::BadReply, "the phone offers no character set this program can use");
 }
 
+bool CPhoneLink::StorageKnown(uint8_t storage) const {
+    return (storage == kStoragePhone || storage == kStorageSim) && m_storageKnown[StorageSlot(storage)];
+}
+
+int CPhoneLink::UnreadLines(uint8_t storage) const {
+    return storage == kStoragePhone || storage == kStorageSim ? m_unreadLines[StorageSlot(storage)] : 0;
+}
+
+void CPhoneLink::MarkUnknown(uint8_t storage, const LinkError& why) {
+    m_storageKnown[StorageSlot(storage)] = false;
+    m_lastError = why;
+    m_lastError.text += storage == kStorageSim
+                            ? "; the SIM card's list may differ from the phone and is read again next time"
+                            : "; the phone memory's list may differ from the phone and is read again next time";
+}
+
 bool CPhoneLink::SelectStorage(uint8_t storage) {
     if (storage != kStoragePhone && storage != kStorageSim)
         return Fail(LinkErrorKind::InvalidInput, "unknown phone book storage");
@@ -82,7 +98,7 @@ bool CPhoneLink::ReadPhonebook() {
     IReadProgress* progress = m_progressDialog;
     m_progressDialog = nullptr;
     m_storageErrors[0] = m_storageErrors[1] = {};
-    if (!SelectCharset())
+    if (!EnsureSession() || !SelectCharset())
         return false;
     bool simRead = ReadStorageInto(kStorageSim, progress ? progress->SimProgress() : nullptr);
     if (!simRead && !IsPhoneRefusal(m_lastError))
@@ -101,18 +117,22 @@ bool CPhoneLink::ReadStorage(const std::string& storage) {
     uint8_t code = StorageCode(storage);
     if (code == 0)
         return Fail(LinkErrorKind::InvalidInput, "unknown phone book storage " + storage);
-    if (!m_charsetNegotiated && !SelectCharset())
+    if (!EnsureSession() || (!m_charsetNegotiated && !SelectCharset()))
         return false;
     return ReadStorageInto(code, nullptr);
 }
 
 bool CPhoneLink::ReadStorageInto(uint8_t storage, IProgressSink* progress) {
     MutableEntries(storage).clear();
+    m_unreadLines[StorageSlot(storage)] = 0;
     LinkError& storageError = m_storageErrors[StorageSlot(storage)];
     storageError = {};
     m_storageLimits[StorageSlot(storage)] = {};
+    // A read that broke off leaves the storage empty with its reason, never half shown.
     auto failed = [&] {
         storageError = m_lastError;
+        m_storageKnown[StorageSlot(storage)] = false;
+        MutableEntries(storage).clear();
         return false;
     };
     if (progress)
@@ -132,19 +152,45 @@ bool CPhoneLink::ReadStorageInto(uint8_t storage, IProgressSink* progress) {
         return failed();
     }
     m_storageLimits[StorageSlot(storage)] = *range;
-    if (range->last > 0) {
+    int chunk = kMaxReadChunk;
+    int shown = kProgressSized;
+    const int total = range->last - range->first + 1;
+    for (int first = range->first; range->last > 0 && first <= range->last;) {
+        int last = std::min(range->last, first + chunk - 1);
         char command[48];
-        std::snprintf(command, sizeof command, "AT+CPBR=%d,%d", range->first, range->last);
-        if (!Transact(command, reply))
-            return failed();
-    } else {
-        reply.clear();
+        std::snprintf(command, sizeof command, "AT+CPBR=%d,%d", first, last);
+        if (!Transact(command, reply)) {
+            // "not found": nothing stored in that range.
+            bool empty = m_lastError.kind == LinkErrorKind::CmeError && m_lastError.code == 22;
+            if (!empty && IsPhoneRefusal(m_lastError) && last - first + 1 > 10) {
+                chunk = (last - first + 1) / 2; // the phone lists fewer positions per command
+                continue;
+            }
+            if (!empty)
+                return failed();
+            reply.clear();
+        }
+        ParseEntries(reply, StorageName(storage));
+        // The bar advances per chunk, up to "listed" with the last one.
+        int now = kProgressSized + (kProgressListed - kProgressSized) * (last - range->first + 1) / total;
+        if (progress && now > shown)
+            progress->SetPosition(now);
+        shown = std::max(shown, now);
+        first = last + 1;
     }
-    if (progress)
-        progress->SetPosition(kProgressListed);
-    ParseEntries(reply, StorageName(storage));
-    if (progress)
+    if (progress) {
+        if (shown < kProgressListed)
+            progress->SetPosition(kProgressListed);
         progress->SetPosition(kProgressParsed);
+    }
+    m_storageKnown[StorageSlot(storage)] = true;
+    if (int unread = m_unreadLines[StorageSlot(storage)]) {
+        // What was read stays listed; the outcome says what is missing.
+        Fail(LinkErrorKind::BadReply, unread == 1 ? std::string("1 entry could not be read")
+                                                  : std::to_string(unread) + " entries could not be read");
+        storageError = m_lastError;
+        return false;
+    }
     return true;
 }
 
@@ -153,14 +199,24 @@ void CPhoneLink::ParseEntries(std::string_view reply, const std::string& storage
     if (code == 0)
         return;
     PhonebookList& list = MutableEntries(code);
-    for (auto& line : parseCpbrListing(reply)) {
+    auto listing = parsePhonebookListing(reply, "+CPBR:");
+    for (auto& line : listing.entries) {
         auto entry = std::make_unique<PhonebookEntry>();
         entry->position = line.position;
         entry->number = FromPhoneNumber(line.number, m_charset);
         entry->type = line.type;
         entry->name = FromPhoneText(line.text, m_charset);
         entry->storage = code;
-        list.push_back(std::move(entry));
+        // A position listed twice (a chunk repeated by the phone) keeps one record.
+        auto same = std::find_if(list.begin(), list.end(), [&](const auto& e) { return e->position == entry->position; });
+        if (same != list.end())
+            *same = std::move(entry);
+        else
+            list.push_back(std::move(entry));
+    }
+    for (auto& bad : listing.rejected) {
+        ++m_unreadLines[StorageSlot(code)];
+        platform::DebugLog("phone book line not read (" + bad.reason + "): " + bad.line);
     }
 }
 
@@ -183,54 +239,102 @@ bool CPhoneLink::EncodeText(std::string_view utf8, const char* what, std::string
     return true;
 }
 
-int CPhoneLink::FindNewPosition(std::string_view reply, const PhonebookEntry& entry) {
-    const PhonebookList& known = Entries(entry.storage);
-    int best = -1;
-    bool bestIsKnown = true;
-    for (auto& line : parseCpbfListing(reply)) {
-        if (FromPhoneNumber(line.number, m_charset) != entry.number ||
-            FromPhoneText(line.text, m_charset) != entry.name)
-            continue;
-        // An older entry with the same texts may sit above the new one; a position the list
-        // already holds is taken only when nothing else matches.
-        bool isKnown = std::any_of(known.begin(), known.end(),
-                                   [&](const auto& e) { return e->position == line.position; });
-        if (best < 0 || (bestIsKnown && !isKnown) || (isKnown == bestIsKnown && line.position > best)) {
-            best = line.position;
-            bestIsKnown = isKnown;
-        }
+int CPhoneLink::FindNewPosition(const PhonebookList& before, const PhonebookEntry& entry) {
+    // The added entry is the one with its texts at a position the storage did not hold before;
+    // a position already taken is never guessed.
+    int found = -1;
+    for (const auto& e : Entries(entry.storage)) {
+        bool old = std::any_of(before.begin(), before.end(), [&](const auto& b) { return b->position == e->position; });
+        if (!old && e->number == entry.number && e->name == entry.name && (found < 0 || e->position < found))
+            found = e->position;
     }
-    return best;
+    return found;
 }
 
 bool CPhoneLink::AddEntry(std::unique_ptr<PhonebookEntry> entry) {
+    m_lastAdded = nullptr;
     if (!entry)
         return Fail(LinkErrorKind::InvalidInput, "no entry to add");
     if (entry->storage != kStoragePhone && entry->storage != kStorageSim)
         return Fail(LinkErrorKind::InvalidInput, "unknown phone book storage");
-    if (!SelectStorage(entry->storage) || !SelectCharset())
+    if (!EnsureSession() || !SelectStorage(entry->storage) || !SelectCharset())
         return false;
     std::string number, name;
     if (!EncodeText(entry->number, "number", number) || !EncodeText(entry->name, "name", name))
         return false;
     entry->type = kTypeNational;
-    if (!Transact("AT+CPBW=,\"" + number + "\"," + std::to_string(kTypeNational) + ",\"" + name + "\""))
+    const uint8_t storage = entry->storage;
+    // What the storage held before the write, to tell the new entry from old ones with the same
+    // texts.
+    PhonebookList before;
+    for (const auto& e : Entries(storage))
+        before.push_back(std::make_unique<PhonebookEntry>(*e));
+    bool written = Transact("AT+CPBW=,\"" + number + "\"," + std::to_string(kTypeNational) + ",\"" + name + "\"");
+    LinkError writeError = m_lastError;
+    if (!written && writeError.kind == LinkErrorKind::ConnectionLost) {
+        MarkUnknown(storage, writeError);
         return false;
-    std::string reply;
-    if (Transact("AT+CPBF=\"" + name + "\"", reply)) {
-        int position = FindNewPosition(reply, *entry);
-        if (position >= 0) {
-            entry->position = position;
-            MutableEntries(entry->storage).push_back(std::move(entry));
-            return true;
+    }
+    if (written) {
+        std::string reply;
+        if (Transact("AT+CPBF=\"" + name + "\"", reply)) {
+            // Only a find line at a position the storage did not hold, with exactly our texts.
+            int position = -1;
+            for (auto& line : parseCpbfListing(reply)) {
+                bool old = std::any_of(before.begin(), before.end(), [&](const auto& b) { return b->position == line.position; });
+                if (!old && FromPhoneNumber(line.number, m_charset) == entry->number &&
+                    FromPhoneText(line.text, m_charset) == entry->name && (position < 0 || line.position < position))
+                    position = line.position;
+            }
+            if (position >= 0 && StorageKnown(storage)) {
+                entry->position = position;
+                m_lastAdded = entry.get();
+                MutableEntries(storage).push_back(std::move(entry));
+                return true;
+            }
         }
     }
-    // The entry is on the phone but the find did not show where (a phone without AT+CPBF, one
-    // that matches names differently, or a find that went unanswered): read the storage again so
-    // the list stays true. Should that fail too, the storage is left unread with its reason rather
-    // than shown without the new entry.
-    uint8_t storage = entry->storage;
-    return ReadStorageInto(storage, nullptr);
+    // The find did not show where (a phone without AT+CPBF, one that matches names differently,
+    // a find that went unanswered), or the write's answer was lost or was a refusal that may
+    // still have stored the entry: read the storage again and compare it with before.
+    if (!ReadStorageInto(storage, nullptr) && m_lastError.kind != LinkErrorKind::BadReply) {
+        MarkUnknown(storage, written ? m_lastError : writeError);
+        return false;
+    }
+    int position = FindNewPosition(before, *entry);
+    for (const auto& e : Entries(storage))
+        if (e->position == position)
+            m_lastAdded = e.get();
+    if (written) {
+        if (!m_lastAdded)
+            return Fail(LinkErrorKind::BadReply, "the phone accepted the entry but it is not in the phone book");
+        return true;
+    }
+    if (m_lastAdded) {
+        m_lastError = writeError;
+        m_lastError.text += "; the phone stored the entry anyway, at position " + std::to_string(position);
+        return false;
+    }
+    m_lastError = writeError;
+    return false;
+}
+
+bool CPhoneLink::ReadBack(PhonebookEntry& entry, bool& present) {
+    std::string reply;
+    present = false;
+    if (!Transact("AT+CPBR=" + std::to_string(entry.position), reply)) {
+        // "not found" is an answer: the position is empty.
+        return m_lastError.kind == LinkErrorKind::CmeError && m_lastError.code == 22;
+    }
+    for (auto& line : parseCpbrListing(reply)) {
+        if (line.position != entry.position)
+            continue;
+        present = true;
+        entry.number = FromPhoneNumber(line.number, m_charset);
+        entry.type = line.type;
+        entry.name = FromPhoneText(line.text, m_charset);
+    }
+    return true;
 }
 
 bool CPhoneLink::ModifyEntry(PhonebookEntry* entry, std::string_view newNumber, std::string_view newName) {
@@ -241,14 +345,31 @@ bool CPhoneLink::ModifyEntry(PhonebookEntry* entry, std::string_view newNumber, 
         return Fail(LinkErrorKind::InvalidInput, "the entry is not in the phone book list");
     // The same character set as reading and adding: under IRA a name with letters above 127 would
     // be stored wrongly.
-    if (!SelectStorage(entry->storage) || !SelectCharset())
+    if (!EnsureSession() || !SelectStorage(entry->storage) || !SelectCharset())
         return false;
     std::string number, name;
     if (!EncodeText(newNumber, "number", number) || !EncodeText(newName, "name", name))
         return false;
     if (!Transact("AT+CPBW=" + std::to_string(entry->position) + ",\"" + number + "\"," +
-                  std::to_string(entry->type) + ",\"" + name + "\""))
+                  std::to_string(entry->type) + ",\"" + name + "\"")) {
+        if (IsPhoneRefusal(m_lastError))
+            return false;
+        // The phone may have applied the write before its answer was lost: the record takes
+        // what the phone now holds at that position.
+        LinkError lost = m_lastError;
+        PhonebookEntry now = *entry;
+        bool present = false;
+        if (lost.kind == LinkErrorKind::ConnectionLost || !ReadBack(now, present) || !present) {
+            MarkUnknown(entry->storage, lost);
+            return false;
+        }
+        bool applied = now.number == newNumber && now.name == newName;
+        *entry = now;
+        m_lastError = lost;
+        if (applied)
+            m_lastError.text += "; the phone applied the change all the same";
         return false;
+    }
     entry->number = std::string(newNumber);
     entry->name = std::string(newName);
     return true;
@@ -261,10 +382,28 @@ bool CPhoneLink::DeleteEntry(PhonebookEntry* entry) {
     auto it = std::find_if(list.begin(), list.end(), [&](const auto& e) { return e.get() == entry; });
     if (it == list.end())
         return Fail(LinkErrorKind::InvalidInput, "the entry is not in the phone book list");
-    if (!SelectStorage(entry->storage))
+    if (!EnsureSession() || !SelectStorage(entry->storage))
         return false;
-    if (!Transact("AT+CPBW=" + std::to_string(entry->position)))
+    if (!Transact("AT+CPBW=" + std::to_string(entry->position))) {
+        if (IsPhoneRefusal(m_lastError))
+            return false;
+        // The erase may have happened before its answer was lost: ask the position.
+        LinkError lost = m_lastError;
+        PhonebookEntry now = *entry;
+        bool present = true;
+        if (lost.kind == LinkErrorKind::ConnectionLost || !ReadBack(now, present)) {
+            MarkUnknown(entry->storage, lost);
+            return false;
+        }
+        m_lastError = lost;
+        if (present) {
+            **it = now;
+            return false;
+        }
+        list.erase(it);
+        m_lastError.text += "; the phone erased the entry all the same";
         return false;
+    }
     list.erase(it);
     return true;
 }

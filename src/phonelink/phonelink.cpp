@@ -79,8 +79,21 @@ void CPhoneLink::DiscardStale() {
     // RING, or the late result of an exchange that ran out of time. Left queued, a late "OK"
     // would end the next exchange before its reply came.
     char buffer[kReadChunk + 1];
-    while (uint32_t n = m_port.ReadAvailable(buffer, kReadChunk))
+    CReplyFramer stale;
+    while (uint32_t n = m_port.ReadAvailable(buffer, kReadChunk)) {
         LogTraffic(m_port, '~', std::string_view(buffer, n));
+        stale.Feed(std::string_view(buffer, n));
+    }
+    stale.Feed("\r");
+    KeepUnsolicited(stale.Unsolicited());
+}
+
+void CPhoneLink::KeepUnsolicited(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        if (m_unsolicited.size() >= kMaxUnsolicited)
+            m_unsolicited.erase(m_unsolicited.begin());
+        m_unsolicited.push_back(line);
+    }
 }
 
 bool CPhoneLink::Send(std::string_view bytes, std::string_view what) {
@@ -119,7 +132,7 @@ bool CPhoneLink::Collect(std::string_view command, Ending ending, int idleMs, st
     const auto start = Clock::now();
     const auto overallDeadline = start + std::chrono::milliseconds(m_overallMs);
     auto idleDeadline = start + std::chrono::milliseconds(idleMs);
-    CReplyFramer framer(command, ending == Ending::Prompt);
+    CReplyFramer framer(command, ending == Ending::Prompt, m_session.echo);
     char buffer[kReadChunk + 1];
 
     auto done = [&] { return framer.FinalSeen() || (ending == Ending::Prompt && framer.PromptSeen()); };
@@ -144,8 +157,15 @@ bool CPhoneLink::Collect(std::string_view command, Ending ending, int idleMs, st
             break;
         auto now = Clock::now();
         auto deadline = idleDeadline < overallDeadline ? idleDeadline : overallDeadline;
-        if (now >= deadline)
+        if (now >= deadline) {
+            // A line with an odd number of quotes (a name holding one quote) hides the result
+            // from the quote-aware reading; once the phone is silent the plain one decides.
+            if (framer.PlainFinalSeen()) {
+                framer.AcceptPlainReading();
+                break;
+            }
             return Fail(LinkErrorKind::NoAnswer, "no answer from the phone");
+        }
         auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
         if (m_port.WaitReadable(static_cast<int>(wait)) == CComPort::WaitResult::Hangup) {
             // Drain what arrived before the hang-up so the transcript shows it.
@@ -157,10 +177,91 @@ bool CPhoneLink::Collect(std::string_view command, Ending ending, int idleMs, st
         }
     }
     m_promptSeen = framer.PromptSeen();
+    KeepUnsolicited(framer.Unsolicited());
     if (framer.FinalSeen() && !framer.Succeeded()) {
         m_lastError = ErrorFromFinalLine(framer.FinalLine());
         return false;
     }
+    m_lastError = {};
+    return true;
+}
+
+namespace {
+
+// The text of a one-line information answer ("+CGMI: Maker" or just "Maker"), without the echo and
+// the final result.
+std::string InformationText(std::string_view reply, std::string_view command) {
+    std::string text;
+    std::string prefix = "+" + std::string(command.substr(3)) + ":";
+    ForEachLine(reply, [&](std::string_view line) {
+        if (!text.empty() || line == command || CReplyFramer::IsFinalResult(line) || CReplyFramer::IsUnsolicited(line))
+            return;
+        if (line.starts_with(prefix))
+            line.remove_prefix(prefix.size());
+        while (!line.empty() && line.front() == ' ')
+            line.remove_prefix(1);
+        if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
+            line = line.substr(1, line.size() - 2);
+        text = std::string(line.substr(0, 200));
+    });
+    return text;
+}
+
+} // namespace
+
+bool CPhoneLink::EnsureSession() {
+    if (m_session.probed || !m_port.IsOpen())
+        return true;
+    return StartSession();
+}
+
+bool CPhoneLink::StartSession() {
+    // A bounded probe: six round trips. Whether the phone echoes (E1 or E0) does not matter to
+    // the framer, so echo is left as the phone has it.
+    SessionFacts facts;
+    auto step = [&](const char* command, std::string* reply) {
+        std::string ignored;
+        if (Transact(command, reply ? *reply : ignored))
+            return true;
+        facts.refused.emplace_back(command);
+        return false;
+    };
+    // Numbered errors instead of a plain ERROR; a phone that refuses keeps plain ERROR.
+    std::string first;
+    facts.extendedErrors = step("AT+CMEE=1", &first);
+    if (!facts.extendedErrors && !IsPhoneRefusal(m_lastError))
+        return false; // silent or gone: the operation fails with that reason
+    // Whether the phone echoes: then later exchanges can tell a late answer from their own.
+    ForEachLine(first, [&](std::string_view line) { facts.echo = facts.echo || line == "AT+CMEE=1"; });
+    struct Identity {
+        const char* command;
+        std::string SessionFacts::*field;
+    };
+    for (Identity id : {Identity{"AT+CGMI", &SessionFacts::manufacturer}, Identity{"AT+CGMM", &SessionFacts::model},
+                        Identity{"AT+CGMR", &SessionFacts::revision}, Identity{"AT+CGSN", &SessionFacts::serial}}) {
+        std::string reply;
+        if (step(id.command, &reply))
+            facts.*id.field = InformationText(reply, id.command);
+        else if (!IsPhoneRefusal(m_lastError))
+            return false;
+    }
+    std::string reply;
+    if (step("AT+CSCS=?", &reply))
+        facts.charsets = parseCscsSupported(reply);
+    else if (!IsPhoneRefusal(m_lastError))
+        return false;
+    facts.probed = true;
+    m_session = std::move(facts);
+    m_lastError = {};
+    std::string sets;
+    for (const auto& set : m_session.charsets)
+        sets += (sets.empty() ? "" : ",") + set;
+    std::string refused;
+    for (const auto& command : m_session.refused)
+        refused += " " + command;
+    platform::DebugLog("phone: " + m_session.manufacturer + " " + m_session.model + " rev " + m_session.revision +
+                       "; sets: " + (sets.empty() ? "none listed" : sets) +
+                       (refused.empty() ? "" : "; refused:" + refused));
     m_lastError = {};
     return true;
 }

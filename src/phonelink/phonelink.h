@@ -86,6 +86,9 @@ public:
     // the list of its storage owns it, with the position the phone gave it. On failure it is
     // dropped. New entries always go with type 129.
     bool AddEntry(std::unique_ptr<PhonebookEntry> entry);
+    // The record the last AddEntry put in the list (also when the phone reported a failure but
+    // stored the entry all the same), or nullptr.
+    const PhonebookEntry* LastAdded() const { return m_lastAdded; }
     // Writes new texts for a listed record, keeping its position and type. The record takes the
     // new texts only when the phone accepted them.
     bool ModifyEntry(PhonebookEntry* entry, std::string_view number, std::string_view name);
@@ -110,8 +113,42 @@ public:
     // The character set texts travel in, once negotiated.
     Charset CurrentCharset() const { return m_charset; }
 
+    // ---- session ---------------------------------------------------------------------------
+    // What the session-start probe learnt: runs once, before the first phone operation (not
+    // before a bare Transact). Every step a phone refuses is noted in Refused(), never fatal.
+    struct SessionFacts {
+        bool probed = false;
+        bool extendedErrors = false;       // AT+CMEE=1 accepted
+        bool echo = false;                 // the phone echoes commands (E1)
+        std::string manufacturer, model, revision, serial; // +CGMI, +CGMM, +CGMR, +CGSN
+        std::vector<std::string> charsets; // from AT+CSCS=?, empty when the phone listed none
+        std::vector<std::string> refused;  // the probe commands the phone refused
+    };
+    const SessionFacts& Session() const { return m_session; }
+    bool StartSession();
+
+    // Lines the phone sent on its own (RING, +CREG, +CIEV, +CMTI, a call's NO CARRIER, vendor
+    // reports), oldest first, at most the last 100.
+    const std::vector<std::string>& UnsolicitedLines() const { return m_unsolicited; }
+
+    // Whether a storage's list is known to equal the phone: false after a write whose outcome
+    // could not be learnt, until the storage is read again.
+    bool StorageKnown(uint8_t storage) const;
+    // "+CPBR:" lines of the last read of a storage that made no entry.
+    int UnreadLines(uint8_t storage) const;
+
+    // Positions per AT+CPBR=a,b: phones are documented to list at most 255 per command, some
+    // fewer.
+    static constexpr int kMaxReadChunk = 100;
+
 private:
+    static constexpr size_t kMaxUnsolicited = 100;
     enum class Ending { FinalResult, Prompt };
+    void KeepUnsolicited(const std::vector<std::string>& lines);
+    bool EnsureSession();
+    bool ReadBack(PhonebookEntry& entry, bool& present);
+    bool SettleAfterLostWrite(uint8_t storage, int position, PhonebookEntry* entry, bool erased);
+    void MarkUnknown(uint8_t storage, const LinkError& why);
     void DiscardStale();
     bool Send(std::string_view bytes, std::string_view what);
     bool Collect(std::string_view command, Ending ending, int idleMs, std::string& reply);
@@ -123,7 +160,7 @@ private:
     bool ReadStorageInto(uint8_t storage, IProgressSink* progress);
     PhonebookList& MutableEntries(uint8_t storage);
     bool EncodeText(std::string_view utf8, const char* what, std::string& out);
-    int FindNewPosition(std::string_view reply, const PhonebookEntry& entry);
+    int FindNewPosition(const PhonebookList& before, const PhonebookEntry& entry);
 
     IReadProgress* m_progressDialog = nullptr;
     PhonebookList m_phoneEntries;
@@ -142,4 +179,10 @@ private:
     int m_smsResultMs = 60000;
     int m_lastMessageReference = -1;
     bool m_promptSeen = false;
+    bool m_pduModeSet = false;
+    const PhonebookEntry* m_lastAdded = nullptr;
+    SessionFacts m_session;
+    std::vector<std::string> m_unsolicited;
+    bool m_storageKnown[2] = {true, true};
+    int m_unreadLines[2] = {0, 0};
 };

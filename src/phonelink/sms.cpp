@@ -10,6 +10,14 @@ bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
         return false;
     if (!m_port.IsOpen())
         return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
+    if (!EnsureSession())
+        return false;
+    // A phone left in text mode refuses every PDU; a phone without AT+CMGF is in PDU mode.
+    if (!m_pduModeSet) {
+        if (!Transact("AT+CMGF=0") && !IsPhoneRefusal(m_lastError))
+            return false;
+        m_pduModeSet = true;
+    }
 
     std::string command = "AT+CMGS=" + std::to_string(pdu.tpduLength);
     DiscardStale();

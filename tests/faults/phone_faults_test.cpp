@@ -100,6 +100,15 @@ enum class Outcome { Fails, MaySucceed, Succeeds };
 Outcome Expected(const std::string& command, const Fault& fault) {
     if (fault.dropsLine)
         return Outcome::Fails;
+    // The session probe and the switch to PDU mode only learn what the phone offers: a refusal
+    // is noted and the operation goes on.
+    const bool refusal = fault.action == FaultAction::Error || fault.action == FaultAction::CmeError;
+    for (const char* probe : {"AT+CMEE=1", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CGSN", "AT+CSCS=?", "AT+CMGF=0"})
+        if (command == probe)
+            return refusal ? Outcome::Succeeds : Outcome::Fails;
+    // A refused three-field melody write is tried again in the two-field form.
+    if (command.rfind("AT*ESOM=", 0) == 0 && refusal)
+        return Outcome::MaySucceed;
     // Phones without Latin-1 refuse it and get UCS2 for reading; an edit may give up instead.
     if (command.rfind("AT+CSCS=\"8859-1\"", 0) == 0 && fault.action != FaultAction::Silent)
         return Outcome::MaySucceed;

@@ -62,13 +62,22 @@ TEST(PhonebookRead, BothStoragesWithProgressAndExactCommands) {
     EXPECT_FALSE(link->PhoneEntries().empty());
     ExpectMatchesPhone(*link, *sim.phone);
     auto state = sim.phone->Snapshot();
-    EXPECT_EQ(sim.phone->CommandLog(),
-              (std::vector<std::string>{"AT+CSCS=\"8859-1\"", "AT+CPBS=\"SM\"", "AT+CPBR=?",
-                                        "AT+CPBR=1," + std::to_string(state.sim.size), "AT+CPBS=\"ME\"",
-                                        "AT+CPBR=?", "AT+CPBR=1," + std::to_string(state.memory.size)}));
-    const std::vector<std::string> steps{"range 1-10", "pos 1", "pos 2", "pos 9", "pos 10"};
-    EXPECT_EQ(progress.sim.calls, steps);
-    EXPECT_EQ(progress.phone.calls, steps);
+    // The session probe, then the specified sequence with the listing in chunks of 100.
+    std::vector<std::string> expected{"AT+CMEE=1", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CGSN", "AT+CSCS=?",
+                                      "AT+CSCS=\"8859-1\""};
+    for (auto [name, size] : {std::pair{"\"SM\"", state.sim.size}, std::pair{"\"ME\"", state.memory.size}}) {
+        expected.push_back(std::string("AT+CPBS=") + name);
+        expected.push_back("AT+CPBR=?");
+        for (int first = 1; first <= size; first += 100)
+            expected.push_back("AT+CPBR=" + std::to_string(first) + "," + std::to_string(std::min(size, first + 99)));
+    }
+    EXPECT_EQ(sim.phone->CommandLog(), expected);
+    ASSERT_EQ(state.sim.size, 250);
+    ASSERT_EQ(state.memory.size, 500);
+    // One step per chunk between "sized" (2) and "listed" (9).
+    EXPECT_EQ(progress.sim.calls, (std::vector<std::string>{"range 1-10", "pos 1", "pos 2", "pos 4", "pos 7", "pos 9", "pos 10"}));
+    EXPECT_EQ(progress.phone.calls, (std::vector<std::string>{"range 1-10", "pos 1", "pos 2", "pos 3", "pos 4", "pos 6",
+                                                               "pos 7", "pos 9", "pos 10"}));
 }
 
 TEST(PhonebookRead, RefusedSimLeavesItEmptyAndStillReadsPhoneMemory) {
