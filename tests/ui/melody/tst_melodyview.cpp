@@ -247,7 +247,9 @@ void MelodyViewTest::refusedWriteShowsReasonAndPhoneText() {
     view->MelodyEdit()->setPlainText(text);
     Click(view->ModifyButton());
 
-    QCOMPARE(phone->Commands(QStringLiteral("AT*ESOM=")).size(), reachesPhone ? 1 : 0);
+    // A refused write is tried once more in the two-field form some phones want.
+    const auto writes = phone->Commands(QStringLiteral("AT*ESOM=")).size();
+    QVERIFY2(reachesPhone ? (writes == 1 || writes == 2) : writes == 0, qPrintable(QString::number(writes)));
     QVERIFY2(phone->Status().contains(reason), qPrintable(phone->Status()));
     QVERIFY2(phone->Status().startsWith(QStringLiteral("Melody 2 not written")) || !reachesPhone,
              qPrintable(phone->Status()));

@@ -1,6 +1,7 @@
 // The phone book view in a real frame against the emulated phone: reading with the progress
 // window, filling, sorting by heading clicks, and the entry actions checked against what the
 // phone holds afterwards.
+#include <QRegularExpression>
 #include "harness.h"
 
 #include "phonelink/phonelink.h"
@@ -169,8 +170,13 @@ void PhonebookTest::firstSelectionReadsBehindProgressWindow() {
 
     m_harness->Select(kSim);
     QCOMPARE(m_progressShown.size(), 1);
-    // The SIM bar fills before the phone-memory bar starts.
-    QCOMPARE(m_barLog, QStringList({"sim 1", "sim 2", "sim 9", "sim 10", "phone 1", "phone 2", "phone 9", "phone 10"}));
+    // The SIM bar fills (in steps, one or more per chunk read) before the phone-memory bar starts.
+    const qsizetype firstPhone = m_barLog.indexOf(QRegularExpression("phone .*"));
+    QVERIFY(firstPhone > 0);
+    QCOMPARE(m_barLog.at(firstPhone - 1), QStringLiteral("sim 10"));
+    QCOMPARE(m_barLog.last(), QStringLiteral("phone 10"));
+    for (qsizetype i = 0; i < m_barLog.size(); ++i)
+        QVERIFY2(m_barLog.at(i).startsWith(i < firstPhone ? "sim " : "phone "), qPrintable(m_barLog.join(',')));
     QCOMPARE(m_harness->Frame()->StatusText(), QStringLiteral("Finishing reading phone book"));
     QCOMPARE(tree->Storage(), 2);
     CPhonebookRight* list = view->Right();
@@ -241,7 +247,7 @@ void PhonebookTest::refusedStorageShowsReasonOtherStillShows() {
     QCOMPARE(m_harness->View()->Right()->rowCount(), 60);
     QVERIFY2(m_harness->Frame()->StatusText().startsWith("SIM Phonebook could not be read: "),
              qPrintable(m_harness->Frame()->StatusText()));
-    QCOMPARE(m_barLog.mid(m_barLog.size() - 4), QStringList({"phone 1", "phone 2", "phone 9", "phone 10"}));
+    QCOMPARE(m_barLog.last(), QStringLiteral("phone 10"));
 
     m_harness->Frame()->SetStatusText("Ready");
     m_harness->Select(kSim);
