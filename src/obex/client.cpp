@@ -1,7 +1,10 @@
 #include "obex/client.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+
+#include "textcodec/textcodec.h"
 
 namespace obex {
 
@@ -20,14 +23,14 @@ const char* ClientStatusName(ClientStatus status) {
 }
 
 std::string PacketSummary(std::span<const uint8_t> packet) {
-    static const char* const kHex = "0123456789abcdef";
     std::string text;
     const size_t shown = std::min<size_t>(packet.size(), 16);
     for (size_t i = 0; i < shown; ++i) {
         if (i)
             text += ' ';
-        text += kHex[packet[i] >> 4];
-        text += kHex[packet[i] & 15];
+        // Lower case, as the debug log shows other protocol bytes.
+        text += static_cast<char>(std::tolower(textcodec::HexDigit(packet[i] >> 4)));
+        text += static_cast<char>(std::tolower(textcodec::HexDigit(packet[i] & 15)));
     }
     if (shown < packet.size())
         text += " ...";

@@ -216,7 +216,7 @@ bool CPhoneLink::EnsureSession() {
 }
 
 bool CPhoneLink::StartSession() {
-    // A bounded probe: six round trips. Whether the phone echoes (E1 or E0) does not matter to
+    // A bounded probe: seven round trips. Whether the phone echoes (E1 or E0) does not matter to
     // the framer, so echo is left as the phone has it.
     SessionFacts facts;
     auto step = [&](const char* command, std::string* reply) {
@@ -226,13 +226,20 @@ bool CPhoneLink::StartSession() {
         facts.refused.emplace_back(command);
         return false;
     };
-    // Numbered errors instead of a plain ERROR; a phone that refuses keeps plain ERROR.
+    // Result codes as words: a modem left with numeric codes (ATV0) answers "0" where every
+    // exchange expects OK. V.250 modems answer ATV1 itself in the new form, so one round trip
+    // brings them back; a phone that is already verbose just says OK.
     std::string first;
-    facts.extendedErrors = step("AT+CMEE=1", &first);
-    if (!facts.extendedErrors && !IsPhoneRefusal(m_lastError))
+    if (!step("ATV1", &first) && !IsPhoneRefusal(m_lastError))
         return false; // silent or gone: the operation fails with that reason
+    // Numbered errors instead of a plain ERROR; a phone that refuses keeps plain ERROR.
+    std::string cmee;
+    facts.extendedErrors = step("AT+CMEE=1", &cmee);
+    if (!facts.extendedErrors && !IsPhoneRefusal(m_lastError))
+        return false;
+    first += cmee;
     // Whether the phone echoes: then later exchanges can tell a late answer from their own.
-    ForEachLine(first, [&](std::string_view line) { facts.echo = facts.echo || line == "AT+CMEE=1"; });
+    ForEachLine(first, [&](std::string_view line) { facts.echo = facts.echo || line == "ATV1" || line == "AT+CMEE=1"; });
     struct Identity {
         const char* command;
         std::string SessionFacts::*field;

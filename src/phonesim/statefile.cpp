@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "phonesim/phonestate.h"
+#include "textcodec/textcodec.h"
 
 namespace phonesim {
 namespace {
@@ -39,7 +40,6 @@ namespace {
 constexpr const char* kHeader = "harlune-phonesim-state 1";
 
 std::string Escape(const std::string& text) {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (char ch : text) {
         unsigned char c = static_cast<unsigned char>(ch);
@@ -53,8 +53,8 @@ std::string Escape(const std::string& text) {
             out += "\\r";
         else if (c < 0x20 || c >= 0x7F) {
             out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+            out += textcodec::HexDigit(c >> 4);
+            out += textcodec::HexDigit(c & 15);
         } else
             out += ch;
     }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/regpath.h"
+#include "textcodec/textcodec.h"
 
 namespace platform {
 
@@ -43,16 +44,6 @@ bool parseQuoted(std::string_view s, size_t& pos, std::string& out) {
             out += c;
     }
     return false;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::string quote(std::string_view s) {
@@ -146,9 +137,9 @@ RegParseResult ParseRegistryText(std::string_view text) {
                 std::string_view item = bytes.substr(p, bytes.find(',', p) - p);
                 p += item.size() + 1;
                 item = trim(item);
-                if (item.size() != 2 || hexDigit(item[0]) < 0 || hexDigit(item[1]) < 0)
+                if (item.size() != 2 || textcodec::HexDigitValue(item[0]) < 0 || textcodec::HexDigitValue(item[1]) < 0)
                     return fail("malformed hex byte '" + std::string(item) + "'");
-                value.data.push_back(static_cast<uint8_t>(hexDigit(item[0]) * 16 + hexDigit(item[1])));
+                value.data.push_back(static_cast<uint8_t>(textcodec::HexDigitValue(item[0]) * 16 + textcodec::HexDigitValue(item[1])));
             }
         } else if (rest.starts_with("dword:")) {
             std::string_view digits = trim(rest.substr(6));
@@ -156,9 +147,9 @@ RegParseResult ParseRegistryText(std::string_view text) {
                 return fail("malformed dword value");
             uint32_t v = 0;
             for (char c : digits) {
-                if (hexDigit(c) < 0)
+                if (textcodec::HexDigitValue(c) < 0)
                     return fail("malformed dword value");
-                v = v * 16 + static_cast<uint32_t>(hexDigit(c));
+                v = v * 16 + static_cast<uint32_t>(textcodec::HexDigitValue(c));
             }
             value.type = kRegDword;
             for (int i = 0; i < 4; ++i)

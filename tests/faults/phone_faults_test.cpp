@@ -103,7 +103,7 @@ Outcome Expected(const std::string& command, const Fault& fault) {
     // The session probe and the switch to PDU mode only learn what the phone offers: a refusal
     // is noted and the operation goes on.
     const bool refusal = fault.action == FaultAction::Error || fault.action == FaultAction::CmeError;
-    for (const char* probe : {"AT+CMEE=1", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CGSN", "AT+CSCS=?", "AT+CMGF=0"})
+    for (const char* probe : {"ATV1", "AT+CMEE=1", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CGSN", "AT+CSCS=?", "AT+CMGF=0"})
         if (command == probe)
             return refusal ? Outcome::Succeeds : Outcome::Fails;
     // A refused three-field melody write is tried again in the two-field form.

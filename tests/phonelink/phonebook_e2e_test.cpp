@@ -63,7 +63,7 @@ TEST(PhonebookRead, BothStoragesWithProgressAndExactCommands) {
     ExpectMatchesPhone(*link, *sim.phone);
     auto state = sim.phone->Snapshot();
     // The session probe, then the specified sequence with the listing in chunks of 100.
-    std::vector<std::string> expected{"AT+CMEE=1", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CGSN", "AT+CSCS=?",
+    std::vector<std::string> expected{"ATV1", "AT+CMEE=1", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CGSN", "AT+CSCS=?",
                                       "AT+CSCS=\"8859-1\""};
     for (auto [name, size] : {std::pair{"\"SM\"", state.sim.size}, std::pair{"\"ME\"", state.memory.size}}) {
         expected.push_back(std::string("AT+CPBS=") + name);

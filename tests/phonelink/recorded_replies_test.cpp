@@ -111,7 +111,7 @@ TEST(RecordedSession, IdentityWithUnsolicitedLineAndCharsetsWithoutParentheses) 
     // SIMCom modem: "+CGMI" answered without prefix, "SMS Ready" arriving on its own (transcript in
     // espressif/esp-protocols issue #406).
     std::vector<Step> steps = Probe("+CSCS: \"IRA\",\"GSM\",\"UCS2\"");
-    steps[1].reply = "\r\nSIMCOM_Ltd\r\n\r\nOK\r\n\r\nSMS Ready\r\n";
+    steps[2].reply = "\r\nSIMCOM_Ltd\r\n\r\nOK\r\n\r\nSMS Ready\r\n";
     steps.push_back({"AT+CSCS=\"8859-1\"", "\r\nERROR\r\n"});
     steps.push_back({"AT+CSCS=\"UCS2\"", "\r\nOK\r\n"});
     steps.push_back({"AT+CPBS=\"SM\"", "\r\nOK\r\n"});
@@ -137,7 +137,7 @@ TEST(RecordedSession, BareOkToTheCharsetQueryTriesEverySetAndAPromptWithLineEnd)
     // Reported: a phone that answers AT+CSCS=? with a bare OK and refuses AT+CMEE=1, left in text
     // mode, whose prompt is followed by CR LF.
     std::vector<Step> steps = Probe("");
-    steps[0].reply = "\r\nERROR\r\n";
+    steps[1].reply = "\r\nERROR\r\n"; // AT+CMEE=1
     steps.push_back({"AT+CSCS=\"8859-1\"", "\r\nERROR\r\n"});
     steps.push_back({"AT+CSCS=\"UCS2\"", "\r\nERROR\r\n"});
     steps.push_back({"AT+CSCS=\"GSM\"", "\r\nOK\r\n"});

@@ -75,7 +75,7 @@ TEST(ScriptedPhone, ModemWithoutLatin1ReadsAndWritesInGsm) {
     EXPECT_EQ(entry->name, "René @");
     EXPECT_TRUE(link->ModifyEntry(entry, "124", "René @")) << link->LastError().text;
     phone.Join();
-    EXPECT_EQ(phone.received.size(), 15u);
+    EXPECT_EQ(phone.received.size(), 16u);
 }
 
 } // namespace

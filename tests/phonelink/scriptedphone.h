@@ -88,6 +88,7 @@ inline std::unique_ptr<CPhoneLink> Connect(const ScriptedPhone& phone) {
 // empty for a bare OK).
 inline std::vector<Step> Probe(const std::string& charsetLine = "+CSCS: (\"8859-1\",\"UCS2\",\"GSM\",\"IRA\")") {
     return {
+        {"ATV1", "\r\nOK\r\n"},
         {"AT+CMEE=1", "\r\nOK\r\n"},
         {"AT+CGMI", "\r\nMaker\r\n\r\nOK\r\n"},
         {"AT+CGMM", "\r\nModel 1\r\n\r\nOK\r\n"},

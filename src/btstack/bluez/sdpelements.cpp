@@ -58,7 +58,32 @@ int rfcommChannelOf(const sdp_data_t* list) {
     return -1;
 }
 
+// Frees what alternatives below `data` hold and empties them, so that libbluetooth's own free
+// of the tree (which walks sequences but not alternatives) leaves nothing behind.
+void releaseAlternatives(sdp_data_t* data) {
+    if (!data || !(SDP_IS_SEQ(data->dtd) || SDP_IS_ALT(data->dtd)))
+        return;
+    for (sdp_data_t* child = data->val.dataseq; child; child = child->next)
+        releaseAlternatives(child);
+    if (!SDP_IS_ALT(data->dtd))
+        return;
+    for (sdp_data_t* child = data->val.dataseq; child;) {
+        sdp_data_t* next = child->next;
+        sdp_data_free(child);
+        child = next;
+    }
+    data->val.dataseq = nullptr;
+}
+
 } // namespace
+
+void FreeRecord(sdp_record_t* record) {
+    if (!record)
+        return;
+    for (sdp_list_t* item = record->attrlist; item; item = item->next)
+        releaseAlternatives(static_cast<sdp_data_t*>(item->data));
+    sdp_record_free(record);
+}
 
 SdpRecordInfo RecordInfoOf(const sdp_record_t& record) {
     // libbluetooth's getters take a non-const record but only read it.

@@ -24,6 +24,10 @@ struct SdpRecordInfo {
 // Name, classes and RFCOMM channel of a record; missing or mistyped attributes stay empty.
 SdpRecordInfo RecordInfoOf(const sdp_record_t& record);
 
+// Frees a record libbluetooth parsed. sdp_record_free leaves the contents of alternatives
+// (data element type 7) allocated; some phones send their protocol lists as alternatives.
+void FreeRecord(sdp_record_t* record);
+
 // A 16- or 32-bit SDP UUID on the Bluetooth base UUID.
 GUID GuidFromShortUuid(uint32_t shortUuid);
 

@@ -69,7 +69,7 @@ struct RecordList {
     sdp_list_t* list = nullptr;
     ~RecordList() {
         if (list)
-            sdp_list_free(list, reinterpret_cast<sdp_free_func_t>(sdp_record_free));
+            sdp_list_free(list, [](void* record) { FreeRecord(static_cast<sdp_record_t*>(record)); });
     }
 };
 

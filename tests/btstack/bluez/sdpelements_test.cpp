@@ -86,7 +86,7 @@ std::optional<SdpRecordInfo> readRecord(const Bytes& bytes) {
     if (!record)
         return std::nullopt;
     SdpRecordInfo info = RecordInfoOf(*record);
-    sdp_record_free(record);
+    FreeRecord(record);
     return info;
 }
 
