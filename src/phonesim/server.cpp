@@ -80,17 +80,17 @@ public:
         // bursts instead of waking for every byte.
         size_t burst = m_options.bitsPerSecond ? std::max<size_t>(1, m_options.bitsPerSecond / 1000) : bytes.size();
         size_t pos = 0;
+        // The line is busy with earlier bytes until m_lineFree. A reply starts when the line is
+        // free; within it the schedule is kept from the start, so a thread woken late by a busy
+        // machine catches up instead of stretching the reply.
+        if (const auto now = Clock::now(); m_options.bitsPerSecond && m_lineFree < now)
+            m_lineFree = now;
         while (pos < bytes.size()) {
             size_t n = std::min(burst, bytes.size() - pos);
             if (m_options.randomChunks)
                 n = std::min(n, std::uniform_int_distribution<size_t>(1, 16)(m_random));
-            if (m_options.bitsPerSecond) {
-                // The line is busy with earlier bytes until m_lineFree.
-                auto now = Clock::now();
-                if (m_lineFree < now)
-                    m_lineFree = now;
+            if (m_options.bitsPerSecond)
                 m_lineFree += std::chrono::nanoseconds(10'000'000'000ULL * n / m_options.bitsPerSecond);
-            }
             WriteResult r = WriteAll(fd, bytes.data() + pos, n, stopFd);
             if (r != WriteResult::Done)
                 return r;
