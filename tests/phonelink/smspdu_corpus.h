@@ -55,14 +55,6 @@ inline constexpr RecordedPdu kGammuStatusReportNational{"GammuStatusReportNation
 inline constexpr RecordedPdu kGammuStatusReportPending{"GammuStatusReportPending", "gammu tests/at-sms/30.dump",
     "079124603050020006E80C91666666666666909070618422809090706184628000"
     , 25};
-inline constexpr RecordedPdu kGammuNationalOriginator{"GammuNationalOriginator", "gammu tests/at-sms/39.dump",
-    "07914336120011F10404A14949000021807001253040356C76B81D268741F0B29C9C268741E4B20EB49AD16C"
-    "B19BAD368BD96EA0B71B04BBBD603810284C078162315D2CE70289EBFAE1AC0CB2BFF52C10FC2D0799C3F6B7"
-    "1CC46687DB6550980D8AC962"
-    , 92};
-inline constexpr RecordedPdu kGammuOldDeliver1999{"GammuOldDeliver1999", "gammu tests/at-sms/09.dump",
-    "07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37"
-    , 28};
 
 inline constexpr const RecordedPdu* kRecordedPdus[] = {
-    &kOfonoSimpleDeliver, &kOfonoAlphanumericSender, &kOfonoUnicodeDeliver, &kOfonoSimpleSubmit, &kGammuConcatenatedPart, &kGammuWapPushClass1, &kGammuSubmitReportRequested, &kGammuEmojiLongSubmit, &kGammuStatusReportAustralia, &kGammuStatusReportNational, &kGammuStatusReportPending, &kGammuNationalOriginator, &kGammuOldDeliver1999};
+    &kOfonoSimpleDeliver, &kOfonoAlphanumericSender, &kOfonoUnicodeDeliver, &kOfonoSimpleSubmit, &kGammuConcatenatedPart, &kGammuWapPushClass1, &kGammuSubmitReportRequested, &kGammuEmojiLongSubmit, &kGammuStatusReportAustralia, &kGammuStatusReportNational, &kGammuStatusReportPending};
