@@ -9,6 +9,7 @@ packages=(
   libbluetooth-dev
   libphonenumber-dev   # contacts: the same number in national and international form
   nlohmann-json3-dev   # the phone backup file (JSON)
+  libsqlite3-dev       # the local message archive
   libudev-dev  # the phones and modems on USB serial ports, and their plug/unplug events
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
