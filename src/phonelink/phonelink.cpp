@@ -74,21 +74,32 @@ bool CPhoneLink::Fail(LinkErrorKind kind, std::string text) {
     return false;
 }
 
-void CPhoneLink::DiscardStale() {
-    // Whatever waits before a command is sent belongs to no exchange of ours: an unsolicited
-    // RING, or the late result of an exchange that ran out of time. Left queued, a late "OK"
-    // would end the next exchange before its reply came.
+std::string CPhoneLink::ReadQueued() {
+    std::string bytes;
     char buffer[kReadChunk + 1];
-    CReplyFramer stale;
     while (uint32_t n = m_port.ReadAvailable(buffer, kReadChunk)) {
         LogTraffic(m_port, '~', std::string_view(buffer, n));
-        stale.Feed(std::string_view(buffer, n));
+        bytes.append(buffer, n);
     }
+    return bytes;
+}
+
+void CPhoneLink::TakeIdleLines(std::string_view bytes) {
+    CReplyFramer stale;
+    stale.Feed(bytes);
     stale.Feed("\r");
     KeepUnsolicited(stale.Unsolicited());
 }
 
+void CPhoneLink::DiscardStale() {
+    // Whatever waits before a command is sent belongs to no exchange of ours: an unsolicited
+    // RING, or the late result of an exchange that ran out of time. Left queued, a late "OK"
+    // would end the next exchange before its reply came.
+    TakeIdleLines(ReadQueued());
+}
+
 void CPhoneLink::KeepUnsolicited(const std::vector<std::string>& lines) {
+    TakeSmsNotices(lines);
     for (const std::string& line : lines) {
         if (m_unsolicited.size() >= kMaxUnsolicited)
             m_unsolicited.erase(m_unsolicited.begin());

@@ -3,21 +3,36 @@
 #include "phonelink.h"
 #include "smspdu.h"
 
-bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
-    m_lastMessageReference = -1;
-    SmsPdu pdu;
-    if (!EncodeSmsSubmit(text, destination, pdu, m_lastError))
-        return false;
-    if (!m_port.IsOpen())
-        return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
-    if (!EnsureSession())
-        return false;
-    // A phone left in text mode refuses every PDU; a phone without AT+CMGF is in PDU mode.
+bool CPhoneLink::EnsurePduMode() {
+    // A phone left in text mode refuses every PDU and lists text; a phone without AT+CMGF is in
+    // PDU mode.
     if (!m_pduModeSet) {
         if (!Transact("AT+CMGF=0") && !IsPhoneRefusal(m_lastError))
             return false;
         m_pduModeSet = true;
     }
+    return true;
+}
+
+bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
+    m_lastMessageReference = -1;
+    SmsPdu pdu;
+    if (!EncodeSmsSubmit(text, destination, pdu, m_lastError))
+        return false;
+    int reference = -1;
+    if (!SendPdu(pdu, reference))
+        return false;
+    m_lastMessageReference = reference;
+    return true;
+}
+
+bool CPhoneLink::SendPdu(const SmsPdu& pdu, int& reference) {
+    if (!m_port.IsOpen())
+        return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
+    if (!EnsureSession())
+        return false;
+    if (!EnsurePduMode())
+        return false;
 
     std::string command = "AT+CMGS=" + std::to_string(pdu.tpduLength);
     DiscardStale();
@@ -48,9 +63,9 @@ bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
     reply.clear();
     if (!Collect({}, Ending::FinalResult, m_smsResultMs, reply))
         return false;
-    auto reference = parseCmgsReference(reply);
-    if (!reference)
+    auto parsed = parseCmgsReference(reply);
+    if (!parsed)
         return Fail(LinkErrorKind::BadReply, "the phone did not confirm the message");
-    m_lastMessageReference = *reference;
+    reference = *parsed;
     return true;
 }
