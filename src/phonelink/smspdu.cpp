@@ -134,3 +134,135 @@ bool EncodeSmsSubmit(std::string_view utf8Text, std::string_view destinationText
     out.ucs2 = ucs2;
     return true;
 }
+
+namespace {
+
+// A text cut into parts: each part holds septets (GSM) or big-endian UTF-16 units as bytes.
+struct SmsSplit {
+    bool ucs2 = false;
+    std::vector<std::string> parts;
+};
+
+// Whole characters only: an extension character's two septets and a surrogate pair's two
+// units always stay in one part.
+bool SplitText(std::string_view utf8Text, SmsSplit& split) {
+    auto text = DecodeUtf8(utf8Text);
+    if (!text)
+        return false;
+    split = {};
+    auto septets = ToGsmSeptets(*text);
+    split.ucs2 = !septets;
+    size_t whole = split.ucs2 ? 0 : septets->size();
+    std::u16string units;
+    if (split.ucs2) {
+        units = *textcodec::Utf8ToUtf16(utf8Text);
+        whole = units.size();
+    }
+    size_t single = split.ucs2 ? kMaxUcs2Characters : kMaxGsmSeptets;
+    size_t capacity = whole <= single ? single : split.ucs2 ? kConcatUcs2Units : kConcatGsmSeptets;
+    std::string current;
+    size_t used = 0;
+    for (char32_t cp : *text) {
+        std::string piece;
+        if (split.ucs2) {
+            std::u16string one;
+            if (cp > 0xFFFF) {
+                one.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+                one.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+            } else {
+                one.push_back(static_cast<char16_t>(cp));
+            }
+            piece = textcodec::Utf16ToBigEndian(one);
+        } else {
+            piece = textcodec::EncodeGsmChar(cp);
+        }
+        size_t size = split.ucs2 ? piece.size() / 2 : piece.size();
+        if (used + size > capacity) {
+            split.parts.push_back(std::move(current));
+            current.clear();
+            used = 0;
+        }
+        current += piece;
+        used += size;
+    }
+    split.parts.push_back(std::move(current));
+    return true;
+}
+
+// Septets after a header of headerOctets, starting at the next septet boundary (fill bits).
+std::string PackAfterHeader(const std::string& header, const std::string& septets) {
+    size_t headerSeptets = (header.size() * 8 + 6) / 7;
+    std::string octets = header;
+    octets.resize(((headerSeptets + septets.size()) * 7 + 7) / 8, '\0');
+    size_t bit = headerSeptets * 7;
+    for (char c : septets) {
+        unsigned v = static_cast<unsigned>(c) & 0x7F;
+        octets[bit / 8] = static_cast<char>(static_cast<unsigned char>(octets[bit / 8]) | (v << (bit % 8)));
+        if (bit % 8 > 1)
+            octets[bit / 8 + 1] = static_cast<char>(v >> (8 - bit % 8));
+        bit += 7;
+    }
+    return octets;
+}
+
+} // namespace
+
+int CountSmsParts(std::string_view utf8Text) {
+    SmsSplit split;
+    return SplitText(utf8Text, split) ? static_cast<int>(split.parts.size()) : 0;
+}
+
+bool EncodeSmsSubmitParts(std::string_view utf8Text, std::string_view destinationText,
+                          const SmsSendOptions& options, std::vector<SmsPdu>& out, LinkError& error) {
+    SmsDestination destination;
+    if (!ParseSmsDestination(destinationText, destination, error))
+        return false;
+    SmsSplit split;
+    if (!SplitText(utf8Text, split)) {
+        error = Refused("the message is not valid UTF-8");
+        return false;
+    }
+    int total = static_cast<int>(split.parts.size());
+    if (total > options.maxParts || total > 255) {
+        error = Refused("the message needs " + std::to_string(total) + " messages; at most " +
+                        std::to_string(options.maxParts) + " can be sent as one");
+        return false;
+    }
+    std::string digits = destination.digits;
+    if (digits.size() % 2 != 0)
+        digits.push_back('F');
+    std::vector<SmsPdu> pdus;
+    for (int i = 0; i < total; ++i) {
+        const std::string& body = split.parts[static_cast<size_t>(i)];
+        std::string header;
+        if (total > 1)
+            header = std::string{'\x05', '\x00', '\x03', static_cast<char>(options.reference & 0xFF),
+                                 static_cast<char>(total), static_cast<char>(i + 1)};
+        std::string userData;
+        int userDataLength;
+        if (split.ucs2) {
+            userData = header + body;
+            userDataLength = static_cast<int>(userData.size());
+        } else {
+            userData = PackAfterHeader(header, body);
+            userDataLength = static_cast<int>((header.size() * 8 + 6) / 7 + body.size());
+        }
+        int first = 0x11 | (total > 1 ? 0x40 : 0) | (options.statusReport ? 0x20 : 0);
+        std::string pdu = "00" + HexByte(first) + "00";
+        pdu += HexByte(static_cast<int>(destination.digits.size()));
+        pdu += HexByte(destination.typeOfAddress);
+        pdu += SwapSemiOctets(digits);
+        pdu += "00";
+        pdu += split.ucs2 ? "08" : "00";
+        pdu += "AA"; // validity: 4 days
+        pdu += HexByte(userDataLength);
+        pdu += ToHex(userData);
+        SmsPdu part;
+        part.hex = std::move(pdu);
+        part.tpduLength = static_cast<int>(part.hex.size() - 2) / 2;
+        part.ucs2 = split.ucs2;
+        pdus.push_back(std::move(part));
+    }
+    out = std::move(pdus);
+    return true;
+}

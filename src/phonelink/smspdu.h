@@ -37,3 +37,20 @@ struct SmsPdu {
 // refused, never cut.
 bool EncodeSmsSubmit(std::string_view utf8Text, std::string_view destination, SmsPdu& out,
                      LinkError& error);
+
+inline constexpr int kConcatGsmSeptets = 153;  // 160 less the concatenation header
+inline constexpr int kConcatUcs2Units = 67;    // 70 less the concatenation header
+
+struct SmsSendOptions {
+    int reference = 0;         // the concatenation reference (its low 8 bits are sent)
+    bool statusReport = false; // TP-SRR: ask for a delivery report
+    int maxParts = 10;
+};
+// One PDU per part: a text that fits one message goes as one (without a header); a longer one
+// in parts of 153 GSM septets or 67 UCS2 code units, never split inside an extension pair or a
+// surrogate pair (characters above U+FFFF go as surrogate pairs), each with the concatenation
+// header of options.reference. A text needing more than options.maxParts parts is refused.
+bool EncodeSmsSubmitParts(std::string_view utf8Text, std::string_view destination,
+                          const SmsSendOptions& options, std::vector<SmsPdu>& out, LinkError& error);
+// How many messages the text takes (for "send as N messages"); 0 when it is not valid UTF-8.
+int CountSmsParts(std::string_view utf8Text);
