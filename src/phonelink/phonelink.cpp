@@ -1,6 +1,7 @@
 #include "phonelink.h"
 
 #include <chrono>
+#include <random>
 
 #include "messagesink.h"
 #include "platform/debuglog.h"
@@ -35,13 +36,22 @@ void LogTraffic(const CComPort& port, char direction, std::string_view bytes) {
 
 } // namespace
 
-CPhoneLink::CPhoneLink(uint16_t comPort, IMessageSink* messages) : m_messages(messages) {
+namespace {
+int RandomConcatReference() {
+    std::random_device seed;
+    return static_cast<int>(seed() % 255) + 1;
+}
+} // namespace
+
+CPhoneLink::CPhoneLink(uint16_t comPort, IMessageSink* messages)
+    : m_messages(messages), m_concatReference(RandomConcatReference()) {
     m_port.SetWriteLimit(m_idleMs);
     if (!m_port.OpenPort(comPort))
         OpenFailed();
 }
 
-CPhoneLink::CPhoneLink(DevicePath device, IMessageSink* messages) : m_messages(messages) {
+CPhoneLink::CPhoneLink(DevicePath device, IMessageSink* messages)
+    : m_messages(messages), m_concatReference(RandomConcatReference()) {
     m_port.SetWriteLimit(m_idleMs);
     if (!m_port.OpenDevice(device.path))
         OpenFailed();

@@ -112,6 +112,14 @@ public:
     // the phone answered +CMGS; LastMessageReference() then holds its reference.
     bool SendSms(std::string_view text, std::string_view destination);
     int LastMessageReference() const { return m_lastMessageReference; }
+    // A text of any length up to options.maxParts messages, one AT+CMGS per part (see
+    // EncodeSmsSubmitParts), TP-SRR when options.statusReport. Every message gets a new
+    // concatenation reference from the link's own counter (options.reference is not used).
+    // `references` receives the message reference of each part that went; the first refused part
+    // stops the send, and LastError() then says how many of the parts went.
+    bool SendLongSms(std::string_view text, std::string_view destination, const SmsSendOptions& options,
+                     std::vector<int>& references);
+    int LastConcatReference() const { return m_concatReference; }
 
     // Reading (smsread.cpp): PDU mode, the storages the phone offers (AT+CPMS=?) and their use
     // (AT+CPMS?), then per storage one selection (AT+CPMS="SM") and one listing (AT+CMGL=4):
@@ -219,6 +227,7 @@ private:
     int m_overallMs = 120000;
     int m_smsResultMs = 60000;
     int m_lastMessageReference = -1;
+    int m_concatReference; // the last one used, 1..255; starts at random so a restart differs
     bool m_promptSeen = false;
     bool m_pduModeSet = false;
     const PhonebookEntry* m_lastAdded = nullptr;

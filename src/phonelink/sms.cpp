@@ -26,6 +26,30 @@ bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
     return true;
 }
 
+bool CPhoneLink::SendLongSms(std::string_view text, std::string_view destination, const SmsSendOptions& options,
+                             std::vector<int>& references) {
+    references.clear();
+    SmsSendOptions numbered = options;
+    // A receiving phone joins parts by sender and reference: two messages in a row must differ.
+    numbered.reference = m_concatReference % 255 + 1;
+    std::vector<SmsPdu> parts;
+    if (!EncodeSmsSubmitParts(text, destination, numbered, parts, m_lastError))
+        return false;
+    m_concatReference = numbered.reference;
+    for (const SmsPdu& part : parts) {
+        int reference = -1;
+        if (!SendPdu(part, reference)) {
+            const size_t went = references.size();
+            m_lastError.text = std::to_string(went) + " of " + std::to_string(parts.size()) +
+                               (parts.size() == 1 ? " message was" : " parts were") + " sent: " + m_lastError.text;
+            return false;
+        }
+        references.push_back(reference);
+        m_lastMessageReference = reference;
+    }
+    return true;
+}
+
 bool CPhoneLink::SendPdu(const SmsPdu& pdu, int& reference) {
     if (!m_port.IsOpen())
         return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");

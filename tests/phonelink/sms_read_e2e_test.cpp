@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "phonelink/smsdecode.h"
 #include "phonesim/smsencode.h"
 #include "simphone.h"
 
@@ -170,6 +171,57 @@ TEST(SmsWatch, NoticeSettingFallsBackToWhatThePhoneTakes) {
     sim.phone->AddFault({"AT+CNMI", FaultAction::Error, 0, -1});
     EXPECT_FALSE(link->EnableSmsNotices());
     EXPECT_EQ(link->LastError().text.rfind("the phone does not announce new messages", 0), 0u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SmsLongSend, EveryPartWithANewReferencePerMessageAndTheirReports) {
+    SimPhone sim(phonesim::PhoneState::Demo(), SimPhone::Chunked(8));
+    auto link = sim.Connect();
+    ASSERT_TRUE(link->EnableSmsNotices());
+    std::string text;
+    while (text.size() < 400)
+        text += "A long message in three parts. ";
+    SmsSendOptions options;
+    options.statusReport = true;
+    std::vector<int> references;
+    ASSERT_TRUE(link->SendLongSms(text, "+4917012345", options, references)) << link->LastError().text;
+    auto sent = sim.phone->Snapshot().sent;
+    ASSERT_EQ(sent.size(), 3u);
+    ASSERT_EQ(references.size(), 3u);
+    std::string joined;
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(references[i], sent[i].messageReference);
+        joined += sent[i].text;
+    }
+    EXPECT_EQ(joined, text);
+    const int firstReference = link->LastConcatReference();
+
+    // One status report per part, each matching a part's message reference.
+    std::vector<int> reported;
+    for (int i = 0; i < 20 && reported.size() < 3; ++i)
+        ASSERT_TRUE(link->WatchSms(200, [&](const SmsNotice& n) {
+            DecodedSms report;
+            LinkError error;
+            ASSERT_EQ(n.kind, SmsNotice::Kind::StatusReport);
+            ASSERT_TRUE(DecodeSmsPdu(n.pduHex, n.tpduLength, report, error)) << error.text;
+            EXPECT_EQ(report.number, "+4917012345");
+            EXPECT_EQ(DescribeStatus(report.status), "delivered");
+            reported.push_back(report.messageReference);
+        }));
+    EXPECT_EQ(reported, references);
+
+    ASSERT_TRUE(link->SendLongSms(text, "+4917012345", {}, references));
+    EXPECT_NE(link->LastConcatReference(), firstReference) << "a new reference per message";
+
+    sim.phone->AddFault({"AT+CMGS", FaultAction::CmsError, 331, -1});
+    EXPECT_FALSE(link->SendLongSms(text, "+4917012345", {}, references));
+    EXPECT_TRUE(references.empty());
+    EXPECT_EQ(link->LastError().text.rfind("0 of 3 parts were sent: ", 0), 0u) << link->LastError().text;
+    EXPECT_FALSE(link->SendLongSms(std::string(2000, 'a'), "+4917012345", {}, references));
+    EXPECT_EQ(link->LastError().kind, LinkErrorKind::InvalidInput);
 }
 
 } // namespace
