@@ -3,10 +3,13 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
 
 #include "cliargs.h"
+#include "clioutput.h"
 #include "clirun.h"
 #include "commap.h"
 #include "phonelink/phonelink.h"
@@ -26,17 +29,26 @@ constexpr const char* kSmsUsage =
     "                                 each with HARLUNE_SMS_NUMBER, HARLUNE_SMS_TEXT,\n"
     "                                 HARLUNE_SMS_TIME, HARLUNE_SMS_STORAGE and\n"
     "                                 HARLUNE_SMS_INDEXES set; --count stops after N\n"
+    "  sms send --to NUMBER --text TEXT [--long] [--report]\n"
+    "                                 --long: a longer text goes as up to 10 concatenated parts;\n"
+    "                                 --report: asks for delivery reports and waits for them (at\n"
+    "                                 most a minute). Prints each part's message reference, then\n"
+    "                                 each report: reference and outcome.\n"
     "Text: storage, indexes, status, kind, number, time, text, parts (have/total), tab-separated.\n";
 
 const std::vector<OptionSpec> kSmsOptions = {
     {"port", true}, {"device", true}, {"storage", true}, {"exec", true}, {"count", true},
+    {"to", true}, {"text", true}, {"long", false}, {"report", false},
     {"json", false}, {"debug", false}, {"help", false, 'h'},
 };
+constexpr int kReportWaitMs = 60000;
 
 struct SmsRequest {
     std::optional<std::string> device;
     std::optional<int> port;
     std::string action, storage, exec;
+    std::optional<std::string> to, text;
+    bool longText = false, report = false;
     std::optional<int> index, count;
     bool json = false, debug = false, help = false;
 };
@@ -77,6 +89,14 @@ bool ParseSms(const std::vector<std::string>& args, SmsRequest& r, std::string& 
             return error = "--port needs a number from 1 to 255", false;
         else if (o.name == "storage" && (r.storage = v) != "SM" && v != "ME")
             return error = "--storage is SM or ME", false;
+        else if (o.name == "long")
+            r.longText = true;
+        else if (o.name == "report")
+            r.report = true;
+        else if (o.name == "to")
+            r.to = v;
+        else if (o.name == "text")
+            r.text = v;
         else if (o.name == "exec")
             r.exec = v;
         else if (o.name == "count" && !(r.count = ParseCliInt(v, 1, 1000000)))
@@ -87,7 +107,13 @@ bool ParseSms(const std::vector<std::string>& args, SmsRequest& r, std::string& 
     if (line.words.size() < 2)
         return error = "give a message command: sms list, sms read INDEX or sms watch", false;
     r.action = line.words[1];
-    if (r.action != "list" && r.action != "read" && r.action != "watch")
+    if (r.action == "send") {
+        if (!r.to || !r.text)
+            return error = r.to ? "sms send needs --text" : "sms send needs --to", false;
+    } else if (r.to || r.text || r.longText || r.report) {
+        return error = "--to, --text, --long and --report belong to sms send", false;
+    }
+    if (r.action != "list" && r.action != "read" && r.action != "watch" && r.action != "send")
         return error = "unknown command sms " + r.action, false;
     const size_t words = r.action == "read" ? 3 : 2;
     if (line.words.size() != words)
@@ -98,8 +124,8 @@ bool ParseSms(const std::vector<std::string>& args, SmsRequest& r, std::string& 
         return error = "--exec belongs to sms watch", false;
     if (r.count && r.action != "watch")
         return error = "--count belongs to sms watch", false;
-    if (!r.storage.empty() && r.action == "watch")
-        return error = "--storage does not belong to sms watch", false;
+    if (!r.storage.empty() && (r.action == "watch" || r.action == "send"))
+        return error = "--storage does not belong to sms " + r.action, false;
     if (r.port && r.device)
         return error = "give either --port or --device, not both", false;
     if (!r.port && !r.device)
@@ -191,6 +217,65 @@ int Read(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream&
     return problems.empty() ? kExitOk : kExitRefused;
 }
 
+int Send(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream& err) {
+    // Reports come as +CDS only once the phone was asked to pass them on.
+    if (r.report && !link.EnableSmsNotices())
+        return Failed(err, link.LastError());
+    SmsSendOptions options;
+    options.statusReport = r.report;
+    options.maxParts = r.longText ? 10 : 1;
+    std::vector<int> references;
+    if (!link.SendLongSms(*r.text, *r.to, options, references)) {
+        for (int reference : references)
+            out << (r.json ? "{\"reference\":" + std::to_string(reference) + "}" : std::to_string(reference)) << '\n';
+        return Failed(err, link.LastError());
+    }
+    if (r.json) {
+        out << "{\"references\":[";
+        for (size_t i = 0; i < references.size(); ++i)
+            out << (i ? "," : "") << references[i];
+        out << "]}\n";
+    } else {
+        for (int reference : references)
+            out << reference << '\n';
+    }
+    out.flush();
+    if (!r.report)
+        return kExitOk;
+    std::vector<int> waiting = references;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReportWaitMs);
+    while (!waiting.empty() && std::chrono::steady_clock::now() < end) {
+        bool lineOk = link.WatchSms(1000, [&](const SmsNotice& notice) {
+            if (notice.kind != SmsNotice::Kind::StatusReport)
+                return;
+            DecodedSms report;
+            LinkError error;
+            if (!DecodeSmsPdu(notice.pduHex, notice.tpduLength, report, error)) {
+                err << "harlune-cli: a status report does not decode: " << error.text << '\n';
+                return;
+            }
+            auto it = std::find(waiting.begin(), waiting.end(), report.messageReference);
+            if (it == waiting.end())
+                return; // a report for an earlier message
+            waiting.erase(it);
+            const std::string outcome = DescribeStatus(report.status);
+            if (r.json)
+                out << "{\"reference\":" << report.messageReference << ",\"report\":" << JsonString(outcome) << "}\n";
+            else
+                out << "report\t" << report.messageReference << '\t' << TsvField(outcome) << '\n';
+            out.flush();
+        });
+        if (!lineOk)
+            return Failed(err, link.LastError());
+    }
+    if (!waiting.empty()) {
+        err << "harlune-cli: no delivery report came within a minute for " << waiting.size() << " of "
+            << references.size() << (references.size() == 1 ? " message\n" : " parts\n");
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
 int Watch(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream& err) {
     if (!link.EnableSmsNotices())
         return Failed(err, link.LastError());
@@ -237,12 +322,16 @@ bool IsSmsStorageCommand(const std::vector<std::string>& args) {
     ReadLine line;
     OptionError ignored;
     std::vector<OptionSpec> all = kSmsOptions;
-    for (const char* name : {"name", "number", "position", "index", "text", "sound", "level", "to"})
+    for (const char* name : {"name", "number", "position", "index", "sound", "level"})
         all.push_back({name, true});
     all.push_back({"version", false});
     ReadOptions(args, all, line, ignored);
-    return line.words.size() >= 1 && line.words[0] == "sms" &&
-           (line.words.size() == 1 || line.words[1] != "send");
+    if (line.words.empty() || line.words[0] != "sms")
+        return false;
+    // A plain "sms send" stays with the one-shot commands; --long and --report are ours.
+    const bool sendFlags = std::any_of(line.options.begin(), line.options.end(),
+                                       [](const ReadOption& o) { return o.name == "long" || o.name == "report"; });
+    return line.words.size() == 1 || line.words[1] != "send" || sendFlags;
 }
 
 int RunSmsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -270,5 +359,7 @@ int RunSmsCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return List(*link, r, out, err);
     if (r.action == "read")
         return Read(*link, r, out, err);
+    if (r.action == "send")
+        return Send(*link, r, out, err);
     return Watch(*link, r, out, err);
 }

@@ -128,6 +128,24 @@ TEST_F(SmsCli, WatchPrintsEachNewMessageOnceWhole) {
     EXPECT_EQ(numbers, "+4917012345|+4917099|");
 }
 
+TEST_F(SmsCli, SendLongWithReportsPrintsEveryPartAndItsOutcome) {
+    Result r = On({"sms", "send", "--long", "--report", "--to", "+4917012345", "--text", LongText()});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    auto sent = sim->phone->Snapshot().sent;
+    ASSERT_EQ(sent.size(), 3u);
+    std::string want;
+    for (const auto& part : sent)
+        want += std::to_string(part.messageReference) + "\n";
+    for (const auto& part : sent)
+        want += "report\t" + std::to_string(part.messageReference) + "\tdelivered\n";
+    EXPECT_EQ(r.out, want);
+
+    // Without --long the one-message rule holds.
+    Result one = On({"--json", "sms", "send", "--report", "--to", "+4917012345", "--text", LongText()});
+    EXPECT_EQ(one.status, kExitUsage) << one.err;
+    EXPECT_EQ(sim->phone->Snapshot().sent.size(), 3u);
+}
+
 TEST_F(SmsCli, UsageErrorsNeverTouchThePort) {
     for (auto [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"--device", "/nonexistent/tty", "sms", "read"}, "needs one INDEX"},
@@ -135,6 +153,8 @@ TEST_F(SmsCli, UsageErrorsNeverTouchThePort) {
              {{"--device", "/nonexistent/tty", "sms", "list", "--storage", "XX"}, "SM or ME"},
              {{"--device", "/nonexistent/tty", "sms", "list", "--exec", "true"}, "belongs to sms watch"},
              {{"--device", "/nonexistent/tty", "sms", "fly"}, "unknown command sms fly"},
+             {{"--device", "/nonexistent/tty", "sms", "send", "--long", "--to", "1"}, "needs --text"},
+             {{"--device", "/nonexistent/tty", "sms", "list", "--report"}, "belong to sms send"},
              {{"sms", "list"}, "--port N or --device PATH"}}) {
         std::ostringstream out, err;
         EXPECT_EQ(RunCli(args, out, err), kExitUsage) << message;
