@@ -34,12 +34,13 @@ constexpr const char* kSmsUsage =
     "                                 --report: asks for delivery reports and waits for them (at\n"
     "                                 most a minute). Prints each part's message reference, then\n"
     "                                 each report: reference and outcome.\n"
-    "Text: storage, indexes, status, kind, number, time, text, parts (have/total), tab-separated.\n";
+    "Text: storage, indexes, status, kind, number, time, text, parts (have/total), "
+    "tab-separated.\n";
 
 const std::vector<OptionSpec> kSmsOptions = {
-    {"port", true}, {"device", true}, {"storage", true}, {"exec", true}, {"count", true},
-    {"to", true}, {"text", true}, {"long", false}, {"report", false},
-    {"json", false}, {"debug", false}, {"help", false, 'h'},
+    {"port", true},    {"device", true}, {"storage", true}, {"exec", true},
+    {"count", true},   {"to", true},     {"text", true},    {"long", false},
+    {"report", false}, {"json", false},  {"debug", false},  {"help", false, 'h'},
 };
 constexpr int kReportWaitMs = 60000;
 
@@ -70,9 +71,10 @@ bool ParseSms(const std::vector<std::string>& args, SmsRequest& r, std::string& 
     ReadLine line;
     OptionError wrong;
     if (!ReadOptions(args, kSmsOptions, line, wrong)) {
-        error = wrong.kind == OptionError::Kind::Unknown       ? "unknown option " + wrong.text
-                : wrong.kind == OptionError::Kind::MissingValue ? "--" + wrong.option + " needs a value"
-                                                                : "--" + wrong.option + " takes no value";
+        error = wrong.kind == OptionError::Kind::Unknown ? "unknown option " + wrong.text
+                : wrong.kind == OptionError::Kind::MissingValue
+                    ? "--" + wrong.option + " needs a value"
+                    : "--" + wrong.option + " takes no value";
         return false;
     }
     for (const ReadOption& o : line.options) {
@@ -117,7 +119,9 @@ bool ParseSms(const std::vector<std::string>& args, SmsRequest& r, std::string& 
         return error = "unknown command sms " + r.action, false;
     const size_t words = r.action == "read" ? 3 : 2;
     if (line.words.size() != words)
-        return error = r.action == "read" ? "sms read needs one INDEX" : "sms " + r.action + " takes no INDEX", false;
+        return error = r.action == "read" ? "sms read needs one INDEX"
+                                          : "sms " + r.action + " takes no INDEX",
+               false;
     if (r.action == "read" && !(r.index = ParseCliInt(line.words[2], 0, 65535)))
         return error = "INDEX is a storage position from 0 to 65535", false;
     if (!r.exec.empty() && r.action != "watch")
@@ -227,7 +231,9 @@ int Send(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream&
     std::vector<int> references;
     if (!link.SendLongSms(*r.text, *r.to, options, references)) {
         for (int reference : references)
-            out << (r.json ? "{\"reference\":" + std::to_string(reference) + "}" : std::to_string(reference)) << '\n';
+            out << (r.json ? "{\"reference\":" + std::to_string(reference) + "}"
+                           : std::to_string(reference))
+                << '\n';
         return Failed(err, link.LastError());
     }
     if (r.json) {
@@ -260,7 +266,8 @@ int Send(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream&
             waiting.erase(it);
             const std::string outcome = DescribeStatus(report.status);
             if (r.json)
-                out << "{\"reference\":" << report.messageReference << ",\"report\":" << JsonString(outcome) << "}\n";
+                out << "{\"reference\":" << report.messageReference
+                    << ",\"report\":" << JsonString(outcome) << "}\n";
             else
                 out << "report\t" << report.messageReference << '\t' << TsvField(outcome) << '\n';
             out.flush();
@@ -269,8 +276,8 @@ int Send(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream&
             return Failed(err, link.LastError());
     }
     if (!waiting.empty()) {
-        err << "harlune-cli: no delivery report came within a minute for " << waiting.size() << " of "
-            << references.size() << (references.size() == 1 ? " message\n" : " parts\n");
+        err << "harlune-cli: no delivery report came within a minute for " << waiting.size()
+            << " of " << references.size() << (references.size() == 1 ? " message\n" : " parts\n");
         return kExitRefused;
     }
     return kExitOk;
@@ -329,8 +336,9 @@ bool IsSmsStorageCommand(const std::vector<std::string>& args) {
     if (line.words.empty() || line.words[0] != "sms")
         return false;
     // A plain "sms send" stays with the one-shot commands; --long and --report are ours.
-    const bool sendFlags = std::any_of(line.options.begin(), line.options.end(),
-                                       [](const ReadOption& o) { return o.name == "long" || o.name == "report"; });
+    const bool sendFlags =
+        std::any_of(line.options.begin(), line.options.end(),
+                    [](const ReadOption& o) { return o.name == "long" || o.name == "report"; });
     return line.words.size() == 1 || line.words[1] != "send" || sendFlags;
 }
 

@@ -24,7 +24,8 @@ void SmsRowBuilder::Add(const StoredSms& sms, std::vector<std::string>& problems
     DecodedSms decoded;
     LinkError error;
     if (!DecodeSmsPdu(sms.pduHex, sms.tpduLength, decoded, error)) {
-        problems.push_back("message " + std::to_string(sms.index) + " of " + SmsStorageOwner(sms.storage) +
+        problems.push_back("message " + std::to_string(sms.index) + " of " +
+                           SmsStorageOwner(sms.storage) +
                            " storage does not decode: " + error.text);
         return;
     }
@@ -50,7 +51,8 @@ std::vector<SmsRow> SmsRowBuilder::Take(bool completeOnly) {
     std::vector<std::vector<Part>> kept;
     for (auto& group : m_groups) {
         std::sort(group.begin(), group.end(), [](const Part& a, const Part& b) {
-            return a.decoded.concat && b.decoded.concat && a.decoded.concat->sequence < b.decoded.concat->sequence;
+            return a.decoded.concat && b.decoded.concat &&
+                   a.decoded.concat->sequence < b.decoded.concat->sequence;
         });
         const DecodedSms& first = group.front().decoded;
         const int total = first.concat ? first.concat->total : 1;
@@ -69,13 +71,16 @@ std::vector<SmsRow> SmsRowBuilder::Take(bool completeOnly) {
         row.total = total;
         size_t next = 0;
         for (int k = 1; k <= total; ++k) {
-            if (next < group.size() && (!group[next].decoded.concat || group[next].decoded.concat->sequence == k)) {
+            if (next < group.size() &&
+                (!group[next].decoded.concat || group[next].decoded.concat->sequence == k)) {
                 const Part& part = group[next++];
                 row.indexes.push_back(part.stored.index);
-                row.text += part.decoded.kind == SmsKind::StatusReport ? DescribeStatus(part.decoded.status)
-                                                                      : part.decoded.text;
+                row.text += part.decoded.kind == SmsKind::StatusReport
+                                ? DescribeStatus(part.decoded.status)
+                                : part.decoded.text;
             } else {
-                row.text += "[part " + std::to_string(k) + " of " + std::to_string(total) + " missing]";
+                row.text +=
+                    "[part " + std::to_string(k) + " of " + std::to_string(total) + " missing]";
             }
         }
         rows.push_back(std::move(row));
@@ -91,9 +96,12 @@ const char* SmsStatusName(int stat) {
 
 const char* SmsKindName(SmsKind kind) {
     switch (kind) {
-    case SmsKind::Deliver: return "deliver";
-    case SmsKind::Submit: return "submit";
-    case SmsKind::StatusReport: return "status-report";
+    case SmsKind::Deliver:
+        return "deliver";
+    case SmsKind::Submit:
+        return "submit";
+    case SmsKind::StatusReport:
+        return "status-report";
     }
     return "deliver";
 }
@@ -103,8 +111,10 @@ std::string SmsRowJson(const SmsRow& row) {
     for (int i : row.indexes)
         indexes += (indexes.empty() ? "" : ",") + std::to_string(i);
     return "{\"storage\":" + JsonString(row.storage) + ",\"indexes\":[" + indexes +
-           "],\"status\":" + JsonString(SmsStatusName(row.stat)) + ",\"kind\":" + JsonString(SmsKindName(row.kind)) +
-           ",\"number\":" + JsonString(row.number) + ",\"time\":" + (row.time.empty() ? "null" : JsonString(row.time)) +
+           "],\"status\":" + JsonString(SmsStatusName(row.stat)) +
+           ",\"kind\":" + JsonString(SmsKindName(row.kind)) +
+           ",\"number\":" + JsonString(row.number) +
+           ",\"time\":" + (row.time.empty() ? "null" : JsonString(row.time)) +
            ",\"text\":" + JsonString(row.text) + ",\"parts\":[" + std::to_string(row.have) + "," +
            std::to_string(row.total) + "]}";
 }
@@ -113,7 +123,8 @@ void PrintSmsRowTsv(std::ostream& out, const SmsRow& row) {
     std::string indexes;
     for (int i : row.indexes)
         indexes += (indexes.empty() ? "" : ",") + std::to_string(i);
-    out << row.storage << '\t' << indexes << '\t' << SmsStatusName(row.stat) << '\t' << SmsKindName(row.kind) << '\t'
-        << TsvField(row.number) << '\t' << (row.time.empty() ? "-" : row.time) << '\t' << TsvField(row.text) << '\t'
-        << row.have << '/' << row.total << '\n';
+    out << row.storage << '\t' << indexes << '\t' << SmsStatusName(row.stat) << '\t'
+        << SmsKindName(row.kind) << '\t' << TsvField(row.number) << '\t'
+        << (row.time.empty() ? "-" : row.time) << '\t' << TsvField(row.text) << '\t' << row.have
+        << '/' << row.total << '\n';
 }

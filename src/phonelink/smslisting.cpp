@@ -39,8 +39,12 @@ std::vector<std::string_view> SplitFields(std::string_view text) {
     return fields;
 }
 
-bool IsQuoted(std::string_view f) { return f.size() >= 2 && f.front() == '"' && f.back() == '"'; }
-std::string_view Unquote(std::string_view f) { return IsQuoted(f) ? f.substr(1, f.size() - 2) : f; }
+bool IsQuoted(std::string_view f) {
+    return f.size() >= 2 && f.front() == '"' && f.back() == '"';
+}
+std::string_view Unquote(std::string_view f) {
+    return IsQuoted(f) ? f.substr(1, f.size() - 2) : f;
+}
 
 std::optional<int> SmallNumber(std::string_view field, int maximum) {
     if (!IsAllDigits(field) || field.size() > 9)
@@ -145,7 +149,8 @@ SmsListing parseCmglListing(std::string_view reply, std::string_view storage) {
     return listing;
 }
 
-std::optional<StoredSms> parseCmgrReply(std::string_view reply, std::string_view storage, int index) {
+std::optional<StoredSms> parseCmgrReply(std::string_view reply, std::string_view storage,
+                                        int index) {
     std::optional<StoredSms> found, pending;
     ForEachLine(reply, [&](std::string_view raw) {
         std::string_view line = Trim(raw);
@@ -253,8 +258,8 @@ std::string SmsStorageOwner(std::string_view name) {
 }
 
 std::string StorageFullSentence(const SmsStorageUse& use) {
-    return SmsStorageOwner(use.name) + " message storage is full (" + std::to_string(use.used) + " of " +
-           std::to_string(use.total) +
+    return SmsStorageOwner(use.name) + " message storage is full (" + std::to_string(use.used) +
+           " of " + std::to_string(use.total) +
            "): new messages cannot arrive until some are deleted or moved to the archive";
 }
 

@@ -33,7 +33,8 @@ struct SmsListing {
 SmsListing parseCmglListing(std::string_view reply, std::string_view storage);
 
 // "+CMGR: <stat>,[<alpha>],<length>" and its PDU line; nullopt when the reply holds no message.
-std::optional<StoredSms> parseCmgrReply(std::string_view reply, std::string_view storage, int index);
+std::optional<StoredSms> parseCmgrReply(std::string_view reply, std::string_view storage,
+                                        int index);
 
 // How full one storage is.
 struct SmsStorageUse {

@@ -42,7 +42,8 @@ bool CPhoneLink::ReadSmsStorage(const std::string& storage, SmsStorageRead& read
     // Selected even when it already is: the answer says how full it is.
     if (!SelectSmsStorage(storage, &read.use)) {
         read.use.name = storage;
-        read.error = Prefixed(m_lastError, SmsStorageOwner(storage) + " messages could not be selected");
+        read.error =
+            Prefixed(m_lastError, SmsStorageOwner(storage) + " messages could not be selected");
         return false;
     }
     std::string reply;
@@ -56,15 +57,17 @@ bool CPhoneLink::ReadSmsStorage(const std::string& storage, SmsStorageRead& read
     read.rejected = std::move(listing.rejected);
     if (!ok) {
         std::string what = got == 0 ? SmsStorageOwner(storage) + " messages could not be listed"
-                                    : "the listing of " + SmsStorageOwner(storage) + " messages stopped after " +
-                                          std::to_string(got) + (got == 1 ? " message" : " messages");
+                                    : "the listing of " + SmsStorageOwner(storage) +
+                                          " messages stopped after " + std::to_string(got) +
+                                          (got == 1 ? " message" : " messages");
         read.error = Prefixed(m_lastError, what);
         return false;
     }
     if (!read.rejected.empty()) {
-        read.error = LinkError::Make(LinkErrorKind::BadReply,
-                                     std::to_string(read.rejected.size()) + " of " + SmsStorageOwner(storage) +
-                                         " listing lines gave no message: " + read.rejected.front().reason);
+        read.error = LinkError::Make(
+            LinkErrorKind::BadReply,
+            std::to_string(read.rejected.size()) + " of " + SmsStorageOwner(storage) +
+                " listing lines gave no message: " + read.rejected.front().reason);
         return false;
     }
     return true;
@@ -141,7 +144,8 @@ bool CPhoneLink::ReadOneSms(std::string_view storage, int index, StoredSms& out)
         return false;
     if (storage != m_smsReadStorage && !SelectSmsStorage(storage, nullptr))
         return false;
-    const std::string what = "message " + std::to_string(index) + " of " + SmsStorageOwner(storage) + " storage";
+    const std::string what =
+        "message " + std::to_string(index) + " of " + SmsStorageOwner(storage) + " storage";
     std::string reply;
     if (!Transact("AT+CMGR=" + std::to_string(index), reply)) {
         m_lastError = Prefixed(m_lastError, what + " could not be read");
@@ -162,8 +166,9 @@ bool CPhoneLink::DeleteSms(std::string_view storage, int index) {
     if (storage != m_smsReadStorage && !SelectSmsStorage(storage, nullptr))
         return false;
     if (!Transact("AT+CMGD=" + std::to_string(index))) {
-        m_lastError = Prefixed(m_lastError, "message " + std::to_string(index) + " of " +
-                                                SmsStorageOwner(storage) + " storage could not be deleted");
+        m_lastError =
+            Prefixed(m_lastError, "message " + std::to_string(index) + " of " +
+                                      SmsStorageOwner(storage) + " storage could not be deleted");
         return false;
     }
     return true;
@@ -233,8 +238,11 @@ bool CPhoneLink::WatchSms(int timeoutMs, const SmsNoticeHandler& handler) {
             };
             const auto settleEnd = Clock::now() + std::chrono::milliseconds(kSettleMs);
             while (!complete() && !m_port.LineLost()) {
-                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(settleEnd - Clock::now()).count();
-                if (left <= 0 || m_port.WaitReadable(static_cast<int>(left)) != CComPort::WaitResult::Readable)
+                auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(settleEnd - Clock::now())
+                        .count();
+                if (left <= 0 ||
+                    m_port.WaitReadable(static_cast<int>(left)) != CComPort::WaitResult::Readable)
                     break;
                 bytes += ReadQueued();
             }

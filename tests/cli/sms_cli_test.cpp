@@ -33,7 +33,9 @@ protected:
         int status = RunCli(args, out, err);
         return {status, out.str(), err.str()};
     }
-    void Control(const std::string& line) { ASSERT_EQ(control->Run(line).rfind("OK", 0), 0u) << line; }
+    void Control(const std::string& line) {
+        ASSERT_EQ(control->Run(line).rfind("OK", 0), 0u) << line;
+    }
     std::unique_ptr<SimPhone> sim;
     std::unique_ptr<phonesim::ControlCommands> control;
 };
@@ -90,13 +92,15 @@ TEST_F(SmsCli, AFullSimAndAnUndecodablePduAreReportedAndTheRestPrinted) {
     Control("deliver +4917012345 one");
     Control("deliver +4917012345 two");
     sim->phone->Modify([](phonesim::PhoneState& s) {
-        s.smsMemory.messages[5] = {phonesim::MessageStatus::ReceivedRead, "0791947106004034040C9194"};
+        s.smsMemory.messages[5] = {phonesim::MessageStatus::ReceivedRead,
+                                   "0791947106004034040C9194"};
     });
     Result r = On({"sms", "list"});
     EXPECT_EQ(r.status, kExitRefused);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2);
     EXPECT_NE(r.err.find("the SIM's message storage is full (2 of 2)"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("message 5 of the phone's storage does not decode"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("message 5 of the phone's storage does not decode"), std::string::npos)
+        << r.err;
 }
 
 TEST_F(SmsCli, WatchPrintsEachNewMessageOnceWhole) {
@@ -104,12 +108,14 @@ TEST_F(SmsCli, WatchPrintsEachNewMessageOnceWhole) {
     std::remove(marker.c_str());
     Result r;
     std::thread watcher([&] {
-        r = On({"--json", "sms", "watch", "--count", "2", "--exec", "printf '%s|' \"$HARLUNE_SMS_NUMBER\" >> " + marker});
+        r = On({"--json", "sms", "watch", "--count", "2", "--exec",
+                "printf '%s|' \"$HARLUNE_SMS_NUMBER\" >> " + marker});
     });
     // Deliver only once the watch asked for announcements.
     auto asked = [&] {
         auto log = sim->phone->CommandLog();
-        return std::any_of(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("AT+CNMI="); });
+        return std::any_of(log.begin(), log.end(),
+                           [](const std::string& l) { return l.starts_with("AT+CNMI="); });
     };
     for (int i = 0; i < 200 && !asked(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -129,7 +135,8 @@ TEST_F(SmsCli, WatchPrintsEachNewMessageOnceWhole) {
 }
 
 TEST_F(SmsCli, SendLongWithReportsPrintsEveryPartAndItsOutcome) {
-    Result r = On({"sms", "send", "--long", "--report", "--to", "+4917012345", "--text", LongText()});
+    Result r =
+        On({"sms", "send", "--long", "--report", "--to", "+4917012345", "--text", LongText()});
     ASSERT_EQ(r.status, kExitOk) << r.err;
     auto sent = sim->phone->Snapshot().sent;
     ASSERT_EQ(sent.size(), 3u);
@@ -141,7 +148,8 @@ TEST_F(SmsCli, SendLongWithReportsPrintsEveryPartAndItsOutcome) {
     EXPECT_EQ(r.out, want);
 
     // Without --long the one-message rule holds.
-    Result one = On({"--json", "sms", "send", "--report", "--to", "+4917012345", "--text", LongText()});
+    Result one =
+        On({"--json", "sms", "send", "--report", "--to", "+4917012345", "--text", LongText()});
     EXPECT_EQ(one.status, kExitUsage) << one.err;
     EXPECT_EQ(sim->phone->Snapshot().sent.size(), 3u);
 }
@@ -151,9 +159,11 @@ TEST_F(SmsCli, UsageErrorsNeverTouchThePort) {
              {{"--device", "/nonexistent/tty", "sms", "read"}, "needs one INDEX"},
              {{"--device", "/nonexistent/tty", "sms", "read", "x"}, "INDEX is a storage position"},
              {{"--device", "/nonexistent/tty", "sms", "list", "--storage", "XX"}, "SM or ME"},
-             {{"--device", "/nonexistent/tty", "sms", "list", "--exec", "true"}, "belongs to sms watch"},
+             {{"--device", "/nonexistent/tty", "sms", "list", "--exec", "true"},
+              "belongs to sms watch"},
              {{"--device", "/nonexistent/tty", "sms", "fly"}, "unknown command sms fly"},
-             {{"--device", "/nonexistent/tty", "sms", "send", "--long", "--to", "1"}, "needs --text"},
+             {{"--device", "/nonexistent/tty", "sms", "send", "--long", "--to", "1"},
+              "needs --text"},
              {{"--device", "/nonexistent/tty", "sms", "list", "--report"}, "belong to sms send"},
              {{"sms", "list"}, "--port N or --device PATH"}}) {
         std::ostringstream out, err;

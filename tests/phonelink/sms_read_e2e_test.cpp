@@ -43,9 +43,11 @@ TEST(SmsRead, BothStoragesOneListingEachAndTheReadingStorageSetBack) {
     auto link = sim.Connect();
     ASSERT_TRUE(link->ReadSms()) << link->LastError().text;
     std::vector<StoredSms> want;
-    for (auto [storage, messages] : {std::pair{"SM", &state.smsSim}, std::pair{"ME", &state.smsMemory}})
+    for (auto [storage, messages] :
+         {std::pair{"SM", &state.smsSim}, std::pair{"ME", &state.smsMemory}})
         for (const auto& [index, m] : messages->messages)
-            want.push_back({storage, index, static_cast<int>(m.status), phonesim::TpduLength(m.pduHex), m.pduHex});
+            want.push_back({storage, index, static_cast<int>(m.status),
+                            phonesim::TpduLength(m.pduHex), m.pduHex});
     EXPECT_EQ(link->StoredMessages(), want);
     ASSERT_EQ(link->SmsStorageReads().size(), 2u);
     EXPECT_EQ(link->SmsStorageReads()[0].use, (SmsStorageUse{"SM", 3, 10}));
@@ -84,7 +86,8 @@ TEST(SmsRead, AFailedStorageKeepsWhatWasReadAndSaysWhy) {
         const size_t got = link->StoredMessages().size();
         EXPECT_GE(got, 1u);
         EXPECT_LT(got, 3u);
-        EXPECT_EQ(link->LastError().text.rfind("the listing of the SIM's messages stopped after " + std::to_string(got), 0),
+        EXPECT_EQ(link->LastError().text.rfind(
+                      "the listing of the SIM's messages stopped after " + std::to_string(got), 0),
                   0u)
             << link->LastError().text;
         EXPECT_EQ(link->SmsStorageReads().size(), 1u) << "a lost line stops the read";
@@ -109,7 +112,8 @@ TEST(SmsRead, ReadOneAndDelete) {
     ASSERT_TRUE(link->ReadOneSms("ME", 3, sms)) << link->LastError().text;
     EXPECT_EQ(sms.pduHex, Stocked().smsMemory.messages[3].pduHex);
     EXPECT_FALSE(link->ReadOneSms("ME", 9, sms));
-    EXPECT_EQ(link->LastError().text.rfind("message 9 of the phone's storage", 0), 0u) << link->LastError().text;
+    EXPECT_EQ(link->LastError().text.rfind("message 9 of the phone's storage", 0), 0u)
+        << link->LastError().text;
 
     ASSERT_TRUE(link->DeleteSms("SM", 7)) << link->LastError().text;
     ASSERT_TRUE(link->DeleteSms("ME", 4)) << link->LastError().text;
@@ -187,7 +191,8 @@ TEST(SmsLongSend, EveryPartWithANewReferencePerMessageAndTheirReports) {
     SmsSendOptions options;
     options.statusReport = true;
     std::vector<int> references;
-    ASSERT_TRUE(link->SendLongSms(text, "+4917012345", options, references)) << link->LastError().text;
+    ASSERT_TRUE(link->SendLongSms(text, "+4917012345", options, references))
+        << link->LastError().text;
     auto sent = sim.phone->Snapshot().sent;
     ASSERT_EQ(sent.size(), 3u);
     ASSERT_EQ(references.size(), 3u);
@@ -219,7 +224,8 @@ TEST(SmsLongSend, EveryPartWithANewReferencePerMessageAndTheirReports) {
     sim.phone->AddFault({"AT+CMGS", FaultAction::CmsError, 331, -1});
     EXPECT_FALSE(link->SendLongSms(text, "+4917012345", {}, references));
     EXPECT_TRUE(references.empty());
-    EXPECT_EQ(link->LastError().text.rfind("0 of 3 parts were sent: ", 0), 0u) << link->LastError().text;
+    EXPECT_EQ(link->LastError().text.rfind("0 of 3 parts were sent: ", 0), 0u)
+        << link->LastError().text;
     EXPECT_FALSE(link->SendLongSms(std::string(2000, 'a'), "+4917012345", {}, references));
     EXPECT_EQ(link->LastError().kind, LinkErrorKind::InvalidInput);
 }

@@ -58,12 +58,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Indexes from 0, empty alpha field, echo before the listing.
         CmglCase{"GsmModemFromZero",
-                 "AT+CMGL=4\r\r\n+CMGL: 0,0,,35\r\n" + kPdu0 + "\r\n+CMGL: 2,1,,159\r\n" + kPdu2 + "\r\nOK\r\n",
+                 "AT+CMGL=4\r\r\n+CMGL: 0,0,,35\r\n" + kPdu0 + "\r\n+CMGL: 2,1,,159\r\n" + kPdu2 +
+                     "\r\nOK\r\n",
                  {{0, 0, 35, kPdu0}, {2, 1, 159, kPdu2}},
                  {}},
         // python-gsmmodem's robustness row: a garbage line between a header and its PDU.
         CmglCase{"GsmModemGarbageLine",
-                 "+CMGL: 0,0,,35\r\nAFSDLF SDKFJSKDLFJLKSDJF SJDLKFSKLDJFKSDFS\r\n" + kPdu0 + "\r\nOK\r\n",
+                 "+CMGL: 0,0,,35\r\nAFSDLF SDKFJSKDLFJLKSDJF SJDLKFSKLDJFKSDFS\r\n" + kPdu0 +
+                     "\r\nOK\r\n",
                  {{0, 0, 35, kPdu0}},
                  {}},
         CmglCase{"IceraHexAlpha",
@@ -73,20 +75,26 @@ INSTANTIATE_TEST_SUITE_P(
         // Constructed from 27.005's syntax: a quoted alpha with a comma inside, lower-case hex,
         // a phone that leaves the length out, a +CMTI between a header and its PDU.
         CmglCase{"AlphaWithCommaLowerCaseHex",
-                 "+CMGL: 4,3,\"Doe, Jane\",23\r\n" + std::string("0791447758100650040c9144977162470100009011503195310004d436390c") +
-                     "\r\n+CMGL: 5,1\r\n" + kIcera + "\r\n+CMGL: 6,0,,23\r\n+CMTI: \"SM\",7\r\n" + kIcera + "\r\nOK\r\n",
+                 "+CMGL: 4,3,\"Doe, Jane\",23\r\n" +
+                     std::string("0791447758100650040c9144977162470100009011503195310004d436390c") +
+                     "\r\n+CMGL: 5,1\r\n" + kIcera + "\r\n+CMGL: 6,0,,23\r\n+CMTI: \"SM\",7\r\n" +
+                     kIcera + "\r\nOK\r\n",
                  {{4, 3, 23, kIcera}, {5, 1, -1, kIcera}, {6, 0, 23, kIcera}},
                  {}},
         // A listing cut by a hang-up: the last header's PDU never came, and no final line.
-        CmglCase{"CutByHangup", "+CMGL: 1,1,,35\r\n" + kPdu0 + "\r\n+CMGL: 2,1,,35\r\n", {{1, 1, 35, kPdu0}},
+        CmglCase{"CutByHangup",
+                 "+CMGL: 1,1,,35\r\n" + kPdu0 + "\r\n+CMGL: 2,1,,35\r\n",
+                 {{1, 1, 35, kPdu0}},
                  {"cut off"}},
         // +CMS ERROR in the middle (a SIM that failed during the read).
-        CmglCase{"CmsErrorMidway", "+CMGL: 1,1,,35\r\n" + kPdu0 + "\r\n+CMGL: 2,1,,35\r\n+CMS ERROR: 500\r\n",
+        CmglCase{"CmsErrorMidway",
+                 "+CMGL: 1,1,,35\r\n" + kPdu0 + "\r\n+CMGL: 2,1,,35\r\n+CMS ERROR: 500\r\n",
                  {{1, 1, 35, kPdu0}},
                  {"ended before"}},
         CmglCase{"MalformedHeaders",
-                 "+CMGL: x,1,,35\r\n" + kPdu0 + "\r\n+CMGL: 3,7,,35\r\n" + kPdu0 + "\r\n+CMGL: 4,1,,zz\r\n" + kPdu0 +
-                     "\r\n+CMGL: 5,1,,35\r\n+CMGL: 6,1,,35\r\n" + kPdu0 + "\r\nOK\r\n",
+                 "+CMGL: x,1,,35\r\n" + kPdu0 + "\r\n+CMGL: 3,7,,35\r\n" + kPdu0 +
+                     "\r\n+CMGL: 4,1,,zz\r\n" + kPdu0 + "\r\n+CMGL: 5,1,,35\r\n+CMGL: 6,1,,35\r\n" +
+                     kPdu0 + "\r\nOK\r\n",
                  {{6, 1, 35, kPdu0}},
                  {"index", "status", "length", "no PDU line"}},
         CmglCase{"Empty", "AT+CMGL=4\r\r\nOK\r\n", {}, {}}),
@@ -94,10 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CmgrReply, RecordedReadsAndAnEmptySlot) {
     // gammu tests/at-sms/21.dump (AT+CMGR=1 on a phone that leaves the alpha empty).
-    auto sms = parseCmgrReply("AT+CMGR=1\n+CMGR: 1,,78\n0791836027201111040C918390276576880000701192908285800133\nOK\n",
-                              "ME", 1);
+    auto sms = parseCmgrReply(
+        "AT+CMGR=1\n+CMGR: 1,,78\n0791836027201111040C918390276576880000701192908285800133\nOK\n",
+        "ME", 1);
     ASSERT_TRUE(sms);
-    EXPECT_EQ(*sms, (StoredSms{"ME", 1, 1, 78, "0791836027201111040C918390276576880000701192908285800133"}));
+    EXPECT_EQ(*sms, (StoredSms{"ME", 1, 1, 78,
+                               "0791836027201111040C918390276576880000701192908285800133"}));
     // python-gsm's mock port rows: a quoted empty alpha.
     sms = parseCmgrReply("+CMGR: 0,\"\",35\r\n" + kPdu0 + "\r\nOK\r\n", "SM", 9);
     ASSERT_TRUE(sms);
@@ -110,14 +120,22 @@ TEST(CmgrReply, RecordedReadsAndAnEmptySlot) {
 TEST(Cpms, TestReadAndSelectReplies) {
     using Names = std::vector<std::vector<std::string>>;
     // gnokii common/phones/atgen.c, its comments on what phones answer to AT+CPMS=?.
-    EXPECT_EQ(parseCpmsTest("AT+CPMS=?\r\n+CPMS: (\"ME\",\"SM\"),(\"ME\",\"SM\"),(\"MT\")\r\n\r\nOK\r\n"),
-              (Names{{"ME", "SM"}, {"ME", "SM"}, {"MT"}})) << "Nokia 6230i";
-    EXPECT_EQ(parseCpmsTest("+CPMS: (\"ME\",\"MT\",\"SM\",\"SR\"),(\"ME\",\"MT\",\"SM\",\"SR\"),(\"ME\",\"MT\",\"SM\",\"SR\")\r\n"
+    EXPECT_EQ(
+        parseCpmsTest("AT+CPMS=?\r\n+CPMS: (\"ME\",\"SM\"),(\"ME\",\"SM\"),(\"MT\")\r\n\r\nOK\r\n"),
+        (Names{{"ME", "SM"}, {"ME", "SM"}, {"MT"}}))
+        << "Nokia 6230i";
+    EXPECT_EQ(parseCpmsTest("+CPMS: "
+                            "(\"ME\",\"MT\",\"SM\",\"SR\"),(\"ME\",\"MT\",\"SM\",\"SR\"),(\"ME\","
+                            "\"MT\",\"SM\",\"SR\")\r\n"
                             "\r\nOK\r\n")[0],
-              (std::vector<std::string>{"ME", "MT", "SM", "SR"})) << "Samsung SHG-L760";
+              (std::vector<std::string>{"ME", "MT", "SM", "SR"}))
+        << "Samsung SHG-L760";
     // python-gsmmodem's SIMCOM SIM7600 replies.
-    EXPECT_EQ(parseCpmsTest("+CPMS: (\"ME\",\"MT\",\"SM\",\"SR\"),(\"ME\",\"MT\",\"SM\"),(\"ME\",\"SM\")\r\nOK\r\n")[2],
-              (std::vector<std::string>{"ME", "SM"}));
+    EXPECT_EQ(
+        parseCpmsTest(
+            "+CPMS: (\"ME\",\"MT\",\"SM\",\"SR\"),(\"ME\",\"MT\",\"SM\"),(\"ME\",\"SM\")\r\nOK\r\n")
+            [2],
+        (std::vector<std::string>{"ME", "SM"}));
     EXPECT_EQ(parseCpmsSelect("+CPMS: 3,23,0,100,0,100\r\nOK\r\n"),
               (std::vector<SmsStorageUse>{{"", 3, 23}, {"", 0, 100}, {"", 0, 100}}));
     // Constructed: a phone with one role and bare names.
@@ -126,8 +144,10 @@ TEST(Cpms, TestReadAndSelectReplies) {
     EXPECT_EQ(parseCpmsRead("+CPMS: \"SM\",8,10,\"ME\",0,100,\"SM\",8,10\r\nOK\r\n"),
               (std::vector<SmsStorageUse>{{"SM", 8, 10}, {"ME", 0, 100}, {"SM", 8, 10}}));
     // Huawei modems name the combined storage for receiving.
-    EXPECT_EQ(parseCpmsRead("+CPMS: \"SM\",1,50,\"SM\",1,50,\"MT\",1,50\r\nOK").back(), (SmsStorageUse{"MT", 1, 50}));
-    EXPECT_TRUE(parseCpmsRead("+CPMS: (\"SM\"),(\"SM\"),(\"SM\")\r\nOK\r\n").empty()) << "a test reply is no use";
+    EXPECT_EQ(parseCpmsRead("+CPMS: \"SM\",1,50,\"SM\",1,50,\"MT\",1,50\r\nOK").back(),
+              (SmsStorageUse{"MT", 1, 50}));
+    EXPECT_TRUE(parseCpmsRead("+CPMS: (\"SM\"),(\"SM\"),(\"SM\")\r\nOK\r\n").empty())
+        << "a test reply is no use";
     EXPECT_TRUE(parseCpmsRead("+CMS ERROR: 310\r\n").empty());
 
     SmsStorageUse full{"SM", 10, 10};
@@ -135,27 +155,31 @@ TEST(Cpms, TestReadAndSelectReplies) {
     EXPECT_FALSE((SmsStorageUse{"ME", 0, 0}).Full()) << "an unknown size is not full";
     EXPECT_EQ(DescribeStorageUse({"SM", 8, 10}), "SIM 8 of 10");
     EXPECT_EQ(DescribeStorageUse({"ME", 0, 100}), "phone 0 of 100");
-    EXPECT_EQ(StorageFullSentence(full).substr(0, 47), "the SIM's message storage is full (10 of 10): n");
+    EXPECT_EQ(StorageFullSentence(full).substr(0, 47),
+              "the SIM's message storage is full (10 of 10): n");
 }
 
 TEST(SmsNotices, IndicationLinesAndTheFramerKeepingTheirPduLine) {
     using K = SmsNotice::Kind;
     EXPECT_EQ(parseSmsNotice("+CMTI: \"SM\",3"), (SmsNotice{K::NewMessage, "SM", 3, -1, ""}));
     EXPECT_EQ(parseSmsNotice("+CMTI: \"ME\", 12"), (SmsNotice{K::NewMessage, "ME", 12, -1, ""}));
-    EXPECT_EQ(parseSmsNotice("+CDSI: \"SR\",2"), (SmsNotice{K::StatusReportStored, "SR", 2, -1, ""}));
+    EXPECT_EQ(parseSmsNotice("+CDSI: \"SR\",2"),
+              (SmsNotice{K::StatusReportStored, "SR", 2, -1, ""}));
     EXPECT_EQ(parseSmsNotice("+CDS: 25", "07911326040011F006270B913126121212F1"),
               (SmsNotice{K::StatusReport, "", -1, 25, "07911326040011F006270B913126121212F1"}));
     EXPECT_FALSE(parseSmsNotice("+CDS: 25")) << "its PDU line has not come";
-    EXPECT_FALSE(parseSmsNotice("+CDS: 6,1,\"+3112\",145") ) << "text mode";
+    EXPECT_FALSE(parseSmsNotice("+CDS: 6,1,\"+3112\",145")) << "text mode";
     EXPECT_FALSE(parseSmsNotice("+CMTI: SM"));
     EXPECT_FALSE(parseSmsNotice("+CREG: 1"));
 
     // During a command, the PDU line of a +CDS is the indication's, not an answer line; after the
     // result every line is unsolicited anyway.
     CReplyFramer framer("AT+CPMS?");
-    framer.Feed("AT+CPMS?\r\r\n+CDS: 25\r\n0791AB\r\n+CPMS: \"SM\",1,10\r\nOK\r\n+CMTI: \"SM\",2\r\n");
+    framer.Feed(
+        "AT+CPMS?\r\r\n+CDS: 25\r\n0791AB\r\n+CPMS: \"SM\",1,10\r\nOK\r\n+CMTI: \"SM\",2\r\n");
     EXPECT_TRUE(framer.Succeeded());
-    EXPECT_EQ(framer.Unsolicited(), (std::vector<std::string>{"+CDS: 25", "0791AB", "+CMTI: \"SM\",2"}));
+    EXPECT_EQ(framer.Unsolicited(),
+              (std::vector<std::string>{"+CDS: 25", "0791AB", "+CMTI: \"SM\",2"}));
 }
 
 } // namespace
