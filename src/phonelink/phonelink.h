@@ -193,6 +193,7 @@ private:
     void MarkUnknown(uint8_t storage, const LinkError& why);
     void DiscardStale();
     std::string ReadQueued();
+    void ReadRestOfLines(std::string& bytes, int settleMs);
     void TakeIdleLines(std::string_view bytes);
     bool Send(std::string_view bytes, std::string_view what);
     bool Collect(std::string_view command, Ending ending, int idleMs, std::string& reply);

@@ -221,31 +221,12 @@ bool CPhoneLink::WatchSms(int timeoutMs, const SmsNoticeHandler& handler) {
     if (!m_port.IsOpen())
         return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
     if (m_smsNotices.empty()) {
-        using Clock = std::chrono::steady_clock;
         CComPort::WaitResult waited = m_port.WaitReadable(timeoutMs);
         if (waited == CComPort::WaitResult::Readable) {
             // An announcement may come in pieces: wait a little for its line end, and for the
             // PDU line of a +CDS, before reading it as lines.
             std::string bytes = ReadQueued();
-            auto complete = [&] {
-                if (bytes.empty() || (bytes.back() != '\r' && bytes.back() != '\n'))
-                    return false;
-                size_t end = bytes.find_last_not_of("\r\n");
-                size_t start = end == std::string::npos ? 0 : bytes.find_last_of("\r\n", end);
-                std::string_view last(bytes);
-                last = last.substr(start == std::string::npos ? 0 : start + 1);
-                return !NoticeTakesPduLine(last);
-            };
-            const auto settleEnd = Clock::now() + std::chrono::milliseconds(kSettleMs);
-            while (!complete() && !m_port.LineLost()) {
-                auto left =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(settleEnd - Clock::now())
-                        .count();
-                if (left <= 0 ||
-                    m_port.WaitReadable(static_cast<int>(left)) != CComPort::WaitResult::Readable)
-                    break;
-                bytes += ReadQueued();
-            }
+            ReadRestOfLines(bytes, kSettleMs);
             TakeIdleLines(bytes);
         }
         if (waited == CComPort::WaitResult::Hangup || m_port.LineLost())
