@@ -9,6 +9,7 @@
 #include "phonelink/phonelink.h"
 #include "phonesim/phone.h"
 #include "phonesim/server.h"
+#include "phonesim/smsencode.h"
 
 namespace {
 
@@ -142,6 +143,36 @@ void PacedChunkedRead() {
            ThreadCpuSeconds() - cpu0, r0, w0, 1.05, true);
 }
 
+// 100 stored messages (60 on the SIM, 40 in the phone memory) read with ReadSms: one listing per
+// storage, so the time is the line time of the listings plus a few short round trips.
+void PacedSmsListing() {
+    phonesim::PhoneState state = phonesim::PhoneState::Empty();
+    state.smsSim.size = 60;
+    phonesim::DeliverSpec spec;
+    spec.originator = "+4917012345";
+    spec.time = 1796000000;
+    for (int i = 1; i <= 100; ++i) {
+        std::string text = "Message " + std::to_string(i) + ": see you at the station at ten, bring the tickets";
+        auto& storage = i <= 60 ? state.smsSim : state.smsMemory;
+        storage.messages[i <= 60 ? i : i - 60] = {phonesim::MessageStatus::ReceivedRead,
+                                                  phonesim::EncodeDeliverParts(spec, text, 1).front()};
+    }
+    Served s(state, 19200);
+    if (!s.link->StartSession())
+        Fail(*s.link, "StartSession");
+    uint64_t r0 = s.link->Port().BytesRead(), w0 = s.link->Port().BytesWritten();
+    double cpu0 = ThreadCpuSeconds(), wall0 = WallSeconds();
+    if (!s.link->ReadSms())
+        Fail(*s.link, "ReadSms");
+    double wall = WallSeconds() - wall0;
+    std::printf("(%zu messages read)\n", s.link->StoredMessages().size());
+    Report("Listing 100 stored messages (SIM and phone memory) at 19200 bit/s:", s.link->Port(), wall,
+           ThreadCpuSeconds() - cpu0, r0, w0);
+    double exchanged = static_cast<double>(s.link->Port().BytesRead() - r0 + s.link->Port().BytesWritten() - w0);
+    std::printf("  wall / line time of all bytes exchanged: %8.3f   (target <= 1.05)\n",
+                wall / (exchanged * 10.0 / 19200.0));
+}
+
 } // namespace
 
 int main() {
@@ -149,5 +180,6 @@ int main() {
     PacedExchange();
     PacedFullRead();
     PacedChunkedRead();
+    PacedSmsListing();
     return 0;
 }

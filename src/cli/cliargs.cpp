@@ -15,6 +15,7 @@ const char* const kCliUsage =
     "  melody play --sound S --level L\n"
     "  melody set-default --sound S\n"
     "  sms send --to NUMBER --text TEXT\n"
+    "  sms list|read|watch ...  stored and new messages (see harlune-cli sms --help)\n"
     "  devices ...        Bluetooth devices (see harlune-cli devices --help)\n"
     "  push ...           send a picture (see harlune-cli push --help)\n"
     "  ports [--json]     serial ports of phones and modems, their holders, whether they answer AT\n"

@@ -7,6 +7,7 @@
 #include "cliargs.h"
 #include "commap.h"
 #include "portscommand.h"
+#include "smscommand.h"
 #include "clioutput.h"
 #include "phonelink/messagesink.h"
 #include "phonelink/phonelink.h"
@@ -230,6 +231,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return RunStackCommand(args);
     if (FirstCommandWord(args, {}) == "ports")
         return RunPortsCommand(args, out, err);
+    if (IsSmsStorageCommand(args))
+        return RunSmsCommand(args, out, err);
 
     CliRequest request;
     std::string error;

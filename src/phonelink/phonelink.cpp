@@ -1,6 +1,7 @@
 #include "phonelink.h"
 
 #include <chrono>
+#include <random>
 
 #include "messagesink.h"
 #include "platform/debuglog.h"
@@ -12,6 +13,8 @@ constexpr uint32_t kReadChunk = 4095;
 // Far above the longest real reply (a 500-entry listing is about 25 KB); a peer that floods the
 // line must not grow the reply without end before the overall cap is reached.
 constexpr size_t kMaxReply = 4 * 1024 * 1024;
+// How long the rest of a line caught half-way before a command may take to come.
+constexpr int kStaleSettleMs = 300;
 
 // The transcript: control characters shown so a log line stays one line.
 void LogTraffic(const CComPort& port, char direction, std::string_view bytes) {
@@ -35,13 +38,22 @@ void LogTraffic(const CComPort& port, char direction, std::string_view bytes) {
 
 } // namespace
 
-CPhoneLink::CPhoneLink(uint16_t comPort, IMessageSink* messages) : m_messages(messages) {
+namespace {
+int RandomConcatReference() {
+    std::random_device seed;
+    return static_cast<int>(seed() % 255) + 1;
+}
+} // namespace
+
+CPhoneLink::CPhoneLink(uint16_t comPort, IMessageSink* messages)
+    : m_messages(messages), m_concatReference(RandomConcatReference()) {
     m_port.SetWriteLimit(m_idleMs);
     if (!m_port.OpenPort(comPort))
         OpenFailed();
 }
 
-CPhoneLink::CPhoneLink(DevicePath device, IMessageSink* messages) : m_messages(messages) {
+CPhoneLink::CPhoneLink(DevicePath device, IMessageSink* messages)
+    : m_messages(messages), m_concatReference(RandomConcatReference()) {
     m_port.SetWriteLimit(m_idleMs);
     if (!m_port.OpenDevice(device.path))
         OpenFailed();
@@ -74,21 +86,59 @@ bool CPhoneLink::Fail(LinkErrorKind kind, std::string text) {
     return false;
 }
 
-void CPhoneLink::DiscardStale() {
-    // Whatever waits before a command is sent belongs to no exchange of ours: an unsolicited
-    // RING, or the late result of an exchange that ran out of time. Left queued, a late "OK"
-    // would end the next exchange before its reply came.
+std::string CPhoneLink::ReadQueued() {
+    std::string bytes;
     char buffer[kReadChunk + 1];
-    CReplyFramer stale;
     while (uint32_t n = m_port.ReadAvailable(buffer, kReadChunk)) {
         LogTraffic(m_port, '~', std::string_view(buffer, n));
-        stale.Feed(std::string_view(buffer, n));
+        bytes.append(buffer, n);
     }
+    return bytes;
+}
+
+void CPhoneLink::TakeIdleLines(std::string_view bytes) {
+    CReplyFramer stale;
+    stale.Feed(bytes);
     stale.Feed("\r");
     KeepUnsolicited(stale.Unsolicited());
 }
 
+void CPhoneLink::ReadRestOfLines(std::string& bytes, int settleMs) {
+    // Whether the bytes end with a whole line, and not with the first line of a +CDS/+CMT whose
+    // second line is still to come.
+    auto complete = [&] {
+        if (bytes.empty())
+            return true;
+        if (bytes.back() != '\r' && bytes.back() != '\n')
+            return false;
+        size_t end = bytes.find_last_not_of("\r\n");
+        if (end == std::string::npos)
+            return true;
+        size_t start = bytes.find_last_of("\r\n", end);
+        return !NoticeTakesPduLine(std::string_view(bytes).substr(start == std::string::npos ? 0 : start + 1));
+    };
+    using Clock = std::chrono::steady_clock;
+    const auto settleEnd = Clock::now() + std::chrono::milliseconds(settleMs);
+    while (!complete() && !m_port.LineLost()) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(settleEnd - Clock::now()).count();
+        if (left <= 0 || m_port.WaitReadable(static_cast<int>(left)) != CComPort::WaitResult::Readable)
+            break;
+        bytes += ReadQueued();
+    }
+}
+
+void CPhoneLink::DiscardStale() {
+    // Whatever waits before a command is sent belongs to no exchange of ours: an unsolicited
+    // RING, or the late result of an exchange that ran out of time. Left queued, a late "OK"
+    // would end the next exchange before its reply came. A line caught half-way (a +CMTI that
+    // arrives in pieces) is read to its end first, or its rest would land in the next reply.
+    std::string bytes = ReadQueued();
+    ReadRestOfLines(bytes, kStaleSettleMs);
+    TakeIdleLines(bytes);
+}
+
 void CPhoneLink::KeepUnsolicited(const std::vector<std::string>& lines) {
+    TakeSmsNotices(lines);
     for (const std::string& line : lines) {
         if (m_unsolicited.size() >= kMaxUnsolicited)
             m_unsolicited.erase(m_unsolicited.begin());

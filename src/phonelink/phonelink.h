@@ -9,6 +9,7 @@
 // removes nothing. Records are owned by the lists; a pointer into a list stays valid until the
 // record is deleted, its storage is read again or the link is destroyed.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@
 #include "linkerror.h"
 #include "melodyentry.h"
 #include "phonebookentry.h"
+#include "smslisting.h"
+#include "smspdu.h"
 
 class IMessageSink;
 class IReadProgress;
@@ -109,6 +112,45 @@ public:
     // the phone answered +CMGS; LastMessageReference() then holds its reference.
     bool SendSms(std::string_view text, std::string_view destination);
     int LastMessageReference() const { return m_lastMessageReference; }
+    // A text of any length up to options.maxParts messages, one AT+CMGS per part (see
+    // EncodeSmsSubmitParts), TP-SRR when options.statusReport. Every message gets a new
+    // concatenation reference from the link's own counter (options.reference is not used).
+    // `references` receives the message reference of each part that went; the first refused part
+    // stops the send, and LastError() then says how many of the parts went.
+    bool SendLongSms(std::string_view text, std::string_view destination, const SmsSendOptions& options,
+                     std::vector<int>& references);
+    int LastConcatReference() const { return m_concatReference; }
+
+    // Reading (smsread.cpp): PDU mode, the storages the phone offers (AT+CPMS=?) and their use
+    // (AT+CPMS?), then per storage one selection (AT+CPMS="SM") and one listing (AT+CMGL=4):
+    // the SIM and the phone memory, or only `onlyStorage`. The phone's reading storage is set
+    // back afterwards. What was read is kept when a storage fails (refused, a listing cut off);
+    // true only when every storage was read whole, else LastError() names the first failure.
+    bool ReadSms(std::string_view onlyStorage = {});
+    const std::vector<StoredSms>& StoredMessages() const { return m_storedSms; }
+    // One entry per storage the last ReadSms looked at, in reading order.
+    struct SmsStorageRead {
+        SmsStorageUse use;                         // used and total as the selection answered
+        LinkError error;                           // why its listing is missing or incomplete
+        std::vector<SmsListing::Rejected> rejected; // listing lines that gave no message
+    };
+    const std::vector<SmsStorageRead>& SmsStorageReads() const { return m_smsReads; }
+    // One message (AT+CMGR), e.g. the one a +CMTI announced.
+    bool ReadOneSms(std::string_view storage, int index, StoredSms& out);
+    // Erases one message on the phone (AT+CMGD). Callers delete only what the archive holds.
+    bool DeleteSms(std::string_view storage, int index);
+
+    // New messages: asks the phone to store each new message and announce it (+CMTI) and to
+    // pass status reports on (+CDS, or +CDSI where it stores them). Phones differ in the
+    // modes they take; the first setting accepted is kept in SmsNoticeSetting().
+    bool EnableSmsNotices();
+    const std::string& SmsNoticeSetting() const { return m_cnmiSetting; }
+    // The idle watch, for when no command runs: waits up to `timeoutMs` for the phone to speak,
+    // then hands every announcement gathered (also those that came in the middle of an earlier
+    // exchange) to `handler`, oldest first. The handler may run phone operations. False only
+    // when the line is lost.
+    using SmsNoticeHandler = std::function<void(const SmsNotice&)>;
+    bool WatchSms(int timeoutMs, const SmsNoticeHandler& handler);
 
     // The character set texts travel in, once negotiated.
     Charset CurrentCharset() const { return m_charset; }
@@ -150,11 +192,19 @@ private:
     bool SettleAfterLostWrite(uint8_t storage, int position, PhonebookEntry* entry, bool erased);
     void MarkUnknown(uint8_t storage, const LinkError& why);
     void DiscardStale();
+    std::string ReadQueued();
+    void ReadRestOfLines(std::string& bytes, int settleMs);
+    void TakeIdleLines(std::string_view bytes);
     bool Send(std::string_view bytes, std::string_view what);
     bool Collect(std::string_view command, Ending ending, int idleMs, std::string& reply);
     bool Fail(LinkErrorKind kind, std::string text);
     void OpenFailed();
 
+    bool EnsurePduMode();
+    bool SendPdu(const SmsPdu& pdu, int& reference);
+    bool SelectSmsStorage(std::string_view storage, SmsStorageUse* use);
+    bool ReadSmsStorage(const std::string& storage, SmsStorageRead& read);
+    void TakeSmsNotices(const std::vector<std::string>& lines);
     bool SelectCharset();
     bool SelectStorage(uint8_t storage);
     bool ReadStorageInto(uint8_t storage, IProgressSink* progress);
@@ -178,11 +228,18 @@ private:
     int m_overallMs = 120000;
     int m_smsResultMs = 60000;
     int m_lastMessageReference = -1;
+    int m_concatReference; // the last one used, 1..255; starts at random so a restart differs
     bool m_promptSeen = false;
     bool m_pduModeSet = false;
     const PhonebookEntry* m_lastAdded = nullptr;
     SessionFacts m_session;
     std::vector<std::string> m_unsolicited;
+    std::vector<StoredSms> m_storedSms;
+    std::vector<SmsStorageRead> m_smsReads;
+    std::string m_smsReadStorage; // the phone's reading storage as this link last set it
+    std::string m_cnmiSetting;
+    std::vector<SmsNotice> m_smsNotices;
+    std::string m_cdsAwaitingPdu; // a +CDS line whose PDU line has not come yet
     bool m_storageKnown[2] = {true, true};
     int m_unreadLines[2] = {0, 0};
 };

@@ -108,6 +108,14 @@ void CReplyFramer::TakeLine(Reading& r, std::string_view line, bool record) {
             m_unsolicited.emplace_back(line); // lines after the result belong to nobody
         return;
     }
+    if (r.pduFollows) {
+        // The second line of a +CMT/+CDS indication (the PDU, or the text in text mode): it
+        // belongs to the indication, never to the command's answer.
+        r.pduFollows = false;
+        if (record)
+            m_unsolicited.emplace_back(Trim(line));
+        return;
+    }
     if (!r.echoSkipped && !m_command.empty() && Trim(line) == m_command) {
         r.echoSkipped = true;
         return;
@@ -128,6 +136,10 @@ void CReplyFramer::TakeLine(Reading& r, std::string_view line, bool record) {
         r.finalLine = std::string(Trim(line));
         return;
     }
-    if (record && IsUnsolicited(line))
-        m_unsolicited.emplace_back(Trim(line));
+    if (IsUnsolicited(line)) {
+        std::string_view trimmed = Trim(line);
+        r.pduFollows = trimmed.starts_with("+CMT:") || trimmed.starts_with("+CDS:");
+        if (record)
+            m_unsolicited.emplace_back(trimmed);
+    }
 }

@@ -32,7 +32,8 @@ public:
     void AcceptPlainReading();
 
     // Lines that belong to no command (RING, NO CARRIER of a call ending, +CREG, +CIEV, +CMTI,
-    // ^RSSI, ...), in arrival order; also every line after the final result.
+    // ^RSSI, ...), in arrival order; also every line after the final result. The second line of
+    // a +CMT or +CDS indication (its PDU) follows the indication's line.
     const std::vector<std::string>& Unsolicited() const { return m_unsolicited; }
 
     // Whether a whole line is a final result code, and whether that result means success. The
@@ -46,6 +47,7 @@ private:
         std::string partial;
         bool inQuote = false;
         bool echoSkipped = false;
+        bool pduFollows = false; // the last line was +CMT:/+CDS:, whose second line follows
         bool finalSeen = false;
         bool success = false;
         std::string finalLine;

@@ -3,21 +3,60 @@
 #include "phonelink.h"
 #include "smspdu.h"
 
-bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
-    m_lastMessageReference = -1;
-    SmsPdu pdu;
-    if (!EncodeSmsSubmit(text, destination, pdu, m_lastError))
-        return false;
-    if (!m_port.IsOpen())
-        return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
-    if (!EnsureSession())
-        return false;
-    // A phone left in text mode refuses every PDU; a phone without AT+CMGF is in PDU mode.
+bool CPhoneLink::EnsurePduMode() {
+    // A phone left in text mode refuses every PDU and lists text; a phone without AT+CMGF is in
+    // PDU mode.
     if (!m_pduModeSet) {
         if (!Transact("AT+CMGF=0") && !IsPhoneRefusal(m_lastError))
             return false;
         m_pduModeSet = true;
     }
+    return true;
+}
+
+bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
+    m_lastMessageReference = -1;
+    SmsPdu pdu;
+    if (!EncodeSmsSubmit(text, destination, pdu, m_lastError))
+        return false;
+    int reference = -1;
+    if (!SendPdu(pdu, reference))
+        return false;
+    m_lastMessageReference = reference;
+    return true;
+}
+
+bool CPhoneLink::SendLongSms(std::string_view text, std::string_view destination, const SmsSendOptions& options,
+                             std::vector<int>& references) {
+    references.clear();
+    SmsSendOptions numbered = options;
+    // A receiving phone joins parts by sender and reference: two messages in a row must differ.
+    numbered.reference = m_concatReference % 255 + 1;
+    std::vector<SmsPdu> parts;
+    if (!EncodeSmsSubmitParts(text, destination, numbered, parts, m_lastError))
+        return false;
+    m_concatReference = numbered.reference;
+    for (const SmsPdu& part : parts) {
+        int reference = -1;
+        if (!SendPdu(part, reference)) {
+            const size_t went = references.size();
+            m_lastError.text = std::to_string(went) + " of " + std::to_string(parts.size()) +
+                               (parts.size() == 1 ? " message was" : " parts were") + " sent: " + m_lastError.text;
+            return false;
+        }
+        references.push_back(reference);
+        m_lastMessageReference = reference;
+    }
+    return true;
+}
+
+bool CPhoneLink::SendPdu(const SmsPdu& pdu, int& reference) {
+    if (!m_port.IsOpen())
+        return Fail(LinkErrorKind::PortNotOpen, "COM port open failed");
+    if (!EnsureSession())
+        return false;
+    if (!EnsurePduMode())
+        return false;
 
     std::string command = "AT+CMGS=" + std::to_string(pdu.tpduLength);
     DiscardStale();
@@ -48,9 +87,9 @@ bool CPhoneLink::SendSms(std::string_view text, std::string_view destination) {
     reply.clear();
     if (!Collect({}, Ending::FinalResult, m_smsResultMs, reply))
         return false;
-    auto reference = parseCmgsReference(reply);
-    if (!reference)
+    auto parsed = parseCmgsReference(reply);
+    if (!parsed)
         return Fail(LinkErrorKind::BadReply, "the phone did not confirm the message");
-    m_lastMessageReference = *reference;
+    reference = *parsed;
     return true;
 }

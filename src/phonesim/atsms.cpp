@@ -191,7 +191,9 @@ struct SmsHandlers {
 
     static R CnmiSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
-        static const int kHighest[5] = {3, 3, 3, 2, 1};
+        // ds=2 (keep status reports in a storage, announce +CDSI) is not offered: this phone
+        // passes reports on as +CDS only, and a phone refuses what it lacks.
+        static const int kHighest[5] = {3, 3, 3, 1, 1};
         int values[5] = {at.m_cnmi[0], at.m_cnmi[1], at.m_cnmi[2], at.m_cnmi[3], at.m_cnmi[4]};
         for (int i = 0; i < 5; ++i) {
             if (i > 0 && !r.Comma())
@@ -214,7 +216,7 @@ struct SmsHandlers {
         return Lines({line});
     }
     static R CnmiTest(AtInterpreter&, std::string_view) {
-        return Lines({"+CNMI: (0-3),(0-3),(0-3),(0-2),(0,1)"});
+        return Lines({"+CNMI: (0-3),(0-3),(0-3),(0,1),(0,1)"});
     }
 
     // ---- reading
