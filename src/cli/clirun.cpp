@@ -8,6 +8,7 @@
 #include "commap.h"
 #include "portscommand.h"
 #include "clioutput.h"
+#include "phonebookcommand.h"
 #include "phonelink/messagesink.h"
 #include "phonelink/phonelink.h"
 #include "platform/debuglog.h"
@@ -230,6 +231,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return RunStackCommand(args);
     if (FirstCommandWord(args, {}) == "ports")
         return RunPortsCommand(args, out, err);
+    if (IsContactsCommand(args))
+        return RunContactsCommand(args, out, err);
 
     CliRequest request;
     std::string error;
