@@ -9,6 +9,7 @@
 #include "portscommand.h"
 #include "smscommand.h"
 #include "clioutput.h"
+#include "phonebookcommand.h"
 #include "phonelink/messagesink.h"
 #include "phonelink/phonelink.h"
 #include "platform/debuglog.h"
@@ -233,6 +234,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return RunPortsCommand(args, out, err);
     if (IsSmsStorageCommand(args))
         return RunSmsCommand(args, out, err);
+    if (IsContactsCommand(args))
+        return RunContactsCommand(args, out, err);
 
     CliRequest request;
     std::string error;

@@ -17,6 +17,20 @@ constexpr int kProgressParsed = 10;
 
 int StorageSlot(uint8_t storage) { return storage == kStorageSim ? 1 : 0; }
 
+// The number as the lists hold it: an international number always with its '+'. Some phones
+// list type 145 without the '+' they were written without (AT+CPBW carries the '+' in the type).
+std::string ListedNumber(const RawPhonebookLine& line, Charset charset) {
+    std::string number = FromPhoneNumber(line.number, charset);
+    if (line.type == kTypeInternational && !number.starts_with('+'))
+        number.insert(0, 1, '+');
+    return number;
+}
+
+// What AT+CPBW sends for a number: the digits, with a leading '+' moved into type 145.
+std::string DialDigits(std::string_view number) {
+    return std::string(number.starts_with('+') ? number.substr(1) : number);
+}
+
 } // namespace
 
 const PhonebookList& CPhoneLink::Entries(uint8_t storage) const {
@@ -203,7 +217,7 @@ void CPhoneLink::ParseEntries(std::string_view reply, const std::string& storage
     for (auto& line : listing.entries) {
         auto entry = std::make_unique<PhonebookEntry>();
         entry->position = line.position;
-        entry->number = FromPhoneNumber(line.number, m_charset);
+        entry->number = ListedNumber(line, m_charset);
         entry->type = line.type;
         entry->name = FromPhoneText(line.text, m_charset);
         entry->storage = code;
@@ -262,14 +276,16 @@ bool CPhoneLink::AddEntry(std::unique_ptr<PhonebookEntry> entry) {
     std::string number, name;
     if (!EncodeText(entry->number, "number", number) || !EncodeText(entry->name, "name", name))
         return false;
-    entry->type = kTypeNational;
+    // An international number goes as its digits with type 145, as AT+CPBW defines it.
+    entry->type = entry->number.starts_with('+') ? kTypeInternational : kTypeNational;
+    number = DialDigits(number);
     const uint8_t storage = entry->storage;
     // What the storage held before the write, to tell the new entry from old ones with the same
     // texts.
     PhonebookList before;
     for (const auto& e : Entries(storage))
         before.push_back(std::make_unique<PhonebookEntry>(*e));
-    bool written = Transact("AT+CPBW=,\"" + number + "\"," + std::to_string(kTypeNational) + ",\"" + name + "\"");
+    bool written = Transact("AT+CPBW=,\"" + number + "\"," + std::to_string(entry->type) + ",\"" + name + "\"");
     LinkError writeError = m_lastError;
     if (!written && writeError.kind == LinkErrorKind::ConnectionLost) {
         MarkUnknown(storage, writeError);
@@ -282,7 +298,7 @@ bool CPhoneLink::AddEntry(std::unique_ptr<PhonebookEntry> entry) {
             int position = -1;
             for (auto& line : parseCpbfListing(reply)) {
                 bool old = std::any_of(before.begin(), before.end(), [&](const auto& b) { return b->position == line.position; });
-                if (!old && FromPhoneNumber(line.number, m_charset) == entry->number &&
+                if (!old && ListedNumber(line, m_charset) == entry->number &&
                     FromPhoneText(line.text, m_charset) == entry->name && (position < 0 || line.position < position))
                     position = line.position;
             }
@@ -330,7 +346,7 @@ bool CPhoneLink::ReadBack(PhonebookEntry& entry, bool& present) {
         if (line.position != entry.position)
             continue;
         present = true;
-        entry.number = FromPhoneNumber(line.number, m_charset);
+        entry.number = ListedNumber(line, m_charset);
         entry.type = line.type;
         entry.name = FromPhoneText(line.text, m_charset);
     }
@@ -350,8 +366,15 @@ bool CPhoneLink::ModifyEntry(PhonebookEntry* entry, std::string_view newNumber, 
     std::string number, name;
     if (!EncodeText(newNumber, "number", number) || !EncodeText(newName, "name", name))
         return false;
+    // The record keeps its type unless the '+' of the new number says otherwise: with the '+'
+    // it is international, without it no longer.
+    const int type = newNumber.starts_with('+')          ? kTypeInternational
+                     : entry->type == kTypeInternational ? kTypeNational
+                                                         : entry->type;
+    if (type == kTypeInternational)
+        number = DialDigits(number);
     if (!Transact("AT+CPBW=" + std::to_string(entry->position) + ",\"" + number + "\"," +
-                  std::to_string(entry->type) + ",\"" + name + "\"")) {
+                  std::to_string(type) + ",\"" + name + "\"")) {
         if (IsPhoneRefusal(m_lastError))
             return false;
         // The phone may have applied the write before its answer was lost: the record takes
@@ -372,6 +395,7 @@ bool CPhoneLink::ModifyEntry(PhonebookEntry* entry, std::string_view newNumber, 
     }
     entry->number = std::string(newNumber);
     entry->name = std::string(newName);
+    entry->type = type;
     return true;
 }
 

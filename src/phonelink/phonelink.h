@@ -87,13 +87,15 @@ public:
 
     // Writes `entry` (number, name and storage filled in) at the first free position; on success
     // the list of its storage owns it, with the position the phone gave it. On failure it is
-    // dropped. New entries always go with type 129.
+    // dropped. A number with a leading '+' goes as its digits with type 145 (international),
+    // any other with 129; the list holds it with its '+'.
     bool AddEntry(std::unique_ptr<PhonebookEntry> entry);
     // The record the last AddEntry put in the list (also when the phone reported a failure but
     // stored the entry all the same), or nullptr.
     const PhonebookEntry* LastAdded() const { return m_lastAdded; }
-    // Writes new texts for a listed record, keeping its position and type. The record takes the
-    // new texts only when the phone accepted them.
+    // Writes new texts for a listed record, keeping its position and its type (145 with a
+    // leading '+' in the new number, and not without one). The record takes the new texts only
+    // when the phone accepted them.
     bool ModifyEntry(PhonebookEntry* entry, std::string_view number, std::string_view name);
     // Erases a listed record on the phone; on success removes and deletes exactly that record.
     bool DeleteEntry(PhonebookEntry* entry);

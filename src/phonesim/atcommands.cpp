@@ -216,6 +216,10 @@ struct CommandHandlers {
             if (!ok)
                 return R::Cme(cme::kInvalidDialCharacters);
         }
+        // Type 145 makes the number international whether or not the '+' came with it; the phone
+        // keeps and lists it with the '+', as the family's phones do.
+        if (record.type == 145 && !record.number.empty() && record.number[0] != '+')
+            record.number.insert(0, 1, '+');
         size_t digits = record.number.size() - (!record.number.empty() && record.number[0] == '+');
         if (digits > static_cast<size_t>(s.numberLimit))
             return R::Cme(cme::kDialStringTooLong);

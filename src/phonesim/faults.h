@@ -18,6 +18,7 @@ struct FaultRule {
     FaultAction action = FaultAction::Error;
     int code = 0;              // for CmeError / CmsError
     int remaining = -1;        // how many more lines it hits; zero or negative: every line
+    int skip = 0;              // matching lines it lets pass first (a cut at the 100th write)
 };
 
 // "error", "silent", "drop", "hangup", "cme=N", "cms=N".

@@ -205,6 +205,10 @@ std::optional<FaultRule> Phone::TakeFault(std::string_view line) {
         const std::string& prefix = it->commandPrefix;
         if (line.size() < prefix.size() || strncasecmp(line.data(), prefix.data(), prefix.size()) != 0)
             continue;
+        if (it->skip > 0) {
+            --it->skip;
+            continue;
+        }
         FaultRule hit = *it;
         if (it->remaining > 0 && --it->remaining == 0)
             m_faults.erase(it);

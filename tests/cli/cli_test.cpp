@@ -94,7 +94,19 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"Abbreviated", {"--dev", kNoDevice, "melody", "list"}, "unknown option --dev"},
         UsageCase{"FlagWithValue", {"--device", kNoDevice, "--json=yes", "melody", "list"}, "--json takes no value"},
         UsageCase{"Twice", {"--device", kNoDevice, "sms", "send", "--to", "1", "--to", "2", "--text", "x"},
-                  "given twice"}),
+                  "given twice"},
+        UsageCase{"ExportFormat", {"--device", kNoDevice, "phonebook", "export", "--format", "ldif", "f"},
+                  "--format is vcf or csv"},
+        UsageCase{"ExportNoFile", {"--device", kNoDevice, "phonebook", "export", "--format", "csv"}, "needs one FILE"},
+        UsageCase{"VCardWithCsv", {"--device", kNoDevice, "phonebook", "export", "--format", "csv", "--vcard", "2.1", "f"},
+                  "--vcard belongs to --format vcf"},
+        UsageCase{"ImportMissingFile", {"--device", kNoDevice, "phonebook", "import", "/nonexistent/a.vcf"},
+                  "does not exist"},
+        UsageCase{"CopySameStorage", {"--device", kNoDevice, "phonebook", "copy", "--from", "SM", "--to", "SM"},
+                  "name the same storage"},
+        UsageCase{"MoveOnImport", {"--device", kNoDevice, "phonebook", "import", "f", "--move"}, "does not belong"},
+        UsageCase{"RestoreNotABackup", {"--device", kNoDevice, "restore", "/proc/self/status"},
+                  "not valid JSON"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(Cli, HelpVersionAndUnopenablePorts) {

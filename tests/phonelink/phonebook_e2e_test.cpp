@@ -16,7 +16,9 @@ void ExpectListMatches(const PhonebookList& list, const phonesim::PhonebookStora
     for (const auto& [position, record] : storage.entries) {
         const PhonebookEntry& e = *list[i++];
         EXPECT_EQ(e.position, position);
-        EXPECT_EQ(e.number, record.number) << position;
+        // An international number is listed with its '+', also where the phone holds none.
+        const bool plusAdded = record.type == kTypeInternational && !record.number.starts_with('+');
+        EXPECT_EQ(e.number, (plusAdded ? "+" : "") + record.number) << position;
         EXPECT_EQ(e.type, record.type) << position;
         EXPECT_EQ(e.name, FromPhoneText(record.name, Charset::Latin1)) << position;
         EXPECT_EQ(e.storage, code);
@@ -125,6 +127,7 @@ protected:
         state.sim.textLimit = 10;
         state.sim.entries[1] = {"+46701234", 145, "Intl/M"};
         state.sim.entries[3] = {"555", 129, "Bobby"};
+        state.memory.entries[6] = {"4930", 145, "No plus"};  // as some phones hold them
         state.memory.entries[2] = {"777", 129, "Old"};
         sim = std::make_unique<SimPhone>(state, SimPhone::Chunked(11));
         link = sim->Connect();
@@ -146,7 +149,12 @@ TEST_F(PhonebookEdit, AddTakesThePositionOfTheExactMatch) {
     ASSERT_TRUE(link->AddEntry(NewEntry(kStorageSim, "123", "Bob")));
     EXPECT_EQ(link->SimEntries().back()->position, 4);
     Check();
+    sim->phone->ClearCommandLog();
     ASSERT_TRUE(link->AddEntry(NewEntry(kStoragePhone, "+4930", "Jörg, K: x")));
+    EXPECT_EQ(link->PhoneEntries().back()->type, kTypeInternational);
+    const auto log = sim->phone->CommandLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "AT+CPBW=,\"4930\",145,\"J\xF6rg, K: x\""), log.end())
+        << "the '+' travels in the type";
     Check();
 }
 
@@ -179,7 +187,7 @@ TEST_F(PhonebookEdit, ModifyKeepsTypeAndSelectsLatin1) {
     auto log = sim->phone->CommandLog();
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[1], "AT+CSCS=\"8859-1\"");
-    EXPECT_EQ(log[2], "AT+CPBW=1,\"+46709999\",145,\"\xC5sa/H\"");
+    EXPECT_EQ(log[2], "AT+CPBW=1,\"46709999\",145,\"\xC5sa/H\"");
     Check();
 }
 

@@ -165,6 +165,7 @@ const Row kPhonebook[] = {
     {"plus inside a dial string", "AT+CPBW=5,\"12+3\",129,\"x\"\r", Cme(27)},
     {"type out of range", "AT+CPBW=5,\"1\",100,\"x\"\r", Cme(50)},
     {"type omitted follows the plus", "AT+CPBW=5,\"+441\"\rAT+CPBR=5\r", Ok() + Info({"+CPBR: 5,\"+441\",145,\"\""})},
+    {"type 145 without the plus lists it", "AT+CPBW=5,\"441\",145\rAT+CPBR=5\r", Ok() + Info({"+CPBR: 5,\"+441\",145,\"\""})},
     {"empty number and name", "AT+CPBW=7,\"\",129,\"\"\rAT+CPBR=7\r", Ok() + Info({"+CPBR: 7,\"\",129,\"\""})},
     {"unterminated text", "AT+CPBW=5,\"1\",129,\"abc\r", Err()},
     {"8859-1 letters written and read as bytes", "AT+CPBW=5,\"1\",129,\"J\xFCrgen\"\rAT+CPBR=5\r",
