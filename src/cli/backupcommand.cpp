@@ -1,12 +1,9 @@
 // harlune-cli backup FILE and restore FILE: the whole phone in one file, and back.
-#include <filesystem>
-
 #include "clioutput.h"
 #include "clirun.h"
 #include "contactscli.h"
 #include "phonelink/phonelink.h"
 #include "platform/atomicfile.h"
-#include "platform/paths.h"
 
 using namespace contacts;
 
@@ -20,32 +17,6 @@ std::string BackupSentence(const PhoneBackup& backup) {
         text += Plural(book.entries.size(), book.storage == kStorageSim ? "SIM entry" : "phone memory entry",
                        book.storage == kStorageSim ? "SIM entries" : "phone memory entries") + ", ";
     return text + Plural(backup.melodies.size(), "melody", "melodies");
-}
-
-// "20261208-170509" from "2026-12-08T17:05:09+01:00": a file name part without colons.
-std::string StampOf(const std::string& time) {
-    std::string stamp;
-    for (char c : time.substr(0, 19))
-        if (c >= '0' && c <= '9')
-            stamp += c;
-    return stamp.size() == 14 ? stamp.substr(0, 8) + "-" + stamp.substr(8) : stamp;
-}
-
-// The phone as it is, saved before the restore writes anything: beside the backup, else in the
-// user's data folder. The path, or empty with the reasons.
-std::string SaveCurrentPhone(const PhoneBackup& current, const std::string& backupFile, std::string* why) {
-    const std::filesystem::path beside(backupFile);
-    const std::string name = beside.stem().string() + "-before-restore-" + StampOf(current.time) + ".json";
-    const std::string text = WriteBackup(current);
-    std::string firstWhy, secondWhy;
-    const std::filesystem::path there = beside.parent_path() / name;
-    if (platform::WriteFileAtomically(there.string(), text, &firstWhy))
-        return there.string();
-    const std::string data = platform::UserDataDir() + "/" + name;
-    if (platform::WriteFileAtomically(data, text, &secondWhy))
-        return data;
-    *why = there.string() + ": " + firstWhy + "; " + data + ": " + secondWhy;
-    return {};
 }
 
 } // namespace
@@ -114,7 +85,7 @@ int RunRestore(const ContactsRequest& request, std::ostream& out, std::ostream& 
             << " from the backup\n";
         return kExitOk;
     }
-    const std::string saved = SaveCurrentPhone(current, file, &why);
+    const std::string saved = SavePhoneBeforeRestore(current, file, &why);
     if (saved.empty()) {
         err << "harlune-cli: nothing was restored: the phone as it is could not be saved first (" << why << ")\n";
         return kExitRefused;

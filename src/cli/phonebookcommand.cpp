@@ -7,7 +7,6 @@
 #include "clioutput.h"
 #include "clirun.h"
 #include "contacts/contactcsv.h"
-#include "contacts/filetext.h"
 #include "contacts/vcard.h"
 #include "contactscli.h"
 #include "phonelink/phonelink.h"
@@ -120,12 +119,6 @@ int Export(const ContactsRequest& request, std::ostream& out, std::ostream& err)
     return kExitOk;
 }
 
-bool LooksLikeVCard(std::string_view bytes) {
-    std::string text = FileTextAsUtf8(bytes.substr(0, 4096));
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-    return text.find("BEGIN:VCARD") != std::string::npos;
-}
-
 int Import(const ContactsRequest& request, std::ostream& out, std::ostream& err) {
     const std::string& file = FileWord(request);
     std::string bytes;
@@ -134,7 +127,7 @@ int Import(const ContactsRequest& request, std::ostream& out, std::ostream& err)
         err << "harlune-cli: " << file << (exists ? " cannot be read" : " does not exist") << '\n';
         return kExitUsage;
     }
-    const ReadResult read = LooksLikeVCard(bytes) ? ReadVCards(bytes) : ReadContactsCsv(bytes);
+    const ReadResult read = ReadContactFile(bytes);
     PrintReadProblems(err, file, read.problems);
     if (read.contacts.empty()) {
         err << "harlune-cli: " << file << " holds no contact with a number to import\n";

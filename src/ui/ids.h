@@ -27,6 +27,11 @@ constexpr int ID_UPLOAD_PICTURE = 32788;
 // phone's own facts; added beside the original resource script's.
 constexpr int ID_CONNECT_PHONE = 32790;
 constexpr int ID_PHONE_INFO = 32791;
+// File menu: the phone book to and from files, the whole phone to and from a backup.
+constexpr int ID_FILE_EXPORT_PHONEBOOK = 32792;
+constexpr int ID_FILE_IMPORT_CONTACTS = 32793;
+constexpr int ID_FILE_BACKUP_PHONE = 32794;
+constexpr int ID_FILE_RESTORE_BACKUP = 32795;
 
 // Framework commands.
 constexpr int ID_FILE_NEW = 57600;

@@ -35,6 +35,11 @@
 
 namespace {
 
+CMainFrame::FileCommandHandler& FileCommands() {
+    static CMainFrame::FileCommandHandler handler;
+    return handler;
+}
+
 std::map<int, ui::ViewFactory>& registeredFactories() {
     static std::map<int, ui::ViewFactory> factories;
     return factories;
@@ -136,6 +141,11 @@ QAction* CMainFrame::addCommand(int id, const QString& text, const QList<QKeySeq
 void CMainFrame::buildMenus() {
     using QKS = QKeySequence;
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(addCommand(ui::ID_FILE_EXPORT_PHONEBOOK, QStringLiteral("&Export phone book...")));
+    file->addAction(addCommand(ui::ID_FILE_IMPORT_CONTACTS, QStringLiteral("&Import contacts...")));
+    file->addAction(addCommand(ui::ID_FILE_BACKUP_PHONE, QStringLiteral("&Back up phone...")));
+    file->addAction(addCommand(ui::ID_FILE_RESTORE_BACKUP, QStringLiteral("&Restore backup...")));
+    file->addSeparator();
     file->addAction(addCommand(ui::ID_APP_EXIT, QStringLiteral("E&xit")));
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -281,6 +291,11 @@ bool CMainFrame::frameHandles(int commandId) const {
     case ui::ID_VIEW_STATUS_BAR:
     case ui::ID_FILE_SAVE:
         return true;
+    case ui::ID_FILE_EXPORT_PHONEBOOK:
+    case ui::ID_FILE_IMPORT_CONTACTS:
+    case ui::ID_FILE_BACKUP_PHONE:
+    case ui::ID_FILE_RESTORE_BACKUP:
+        return FileCommands() && connected();
     case ui::ID_NEXT_PANE:
     case ui::ID_PREV_PANE:
         return m_view && m_view->findChild<QSplitter*>();
@@ -320,8 +335,16 @@ void CMainFrame::UpdateCommandUI() {
         status->setChecked(!statusBar()->isHidden());
 }
 
+void CMainFrame::SetFileCommandHandler(FileCommandHandler handler) { FileCommands() = std::move(handler); }
+
 void CMainFrame::runFrameCommand(int commandId) {
     switch (commandId) {
+    case ui::ID_FILE_EXPORT_PHONEBOOK:
+    case ui::ID_FILE_IMPORT_CONTACTS:
+    case ui::ID_FILE_BACKUP_PHONE:
+    case ui::ID_FILE_RESTORE_BACKUP:
+        FileCommands()(*this, commandId);
+        break;
     case ui::ID_SHOW_PHONEBOOK:
     case ui::ID_SHOW_MELODIES:
     case ui::ID_SHOW_PICTURES: {

@@ -106,6 +106,11 @@ public:
 
     static QString WebAddress();
 
+    // The File menu's contacts commands (export, import, backup, restore) run here; the phone
+    // book library plugs them in. Without one the items stay disabled.
+    using FileCommandHandler = std::function<void(CMainFrame&, int commandId)>;
+    static void SetFileCommandHandler(FileCommandHandler handler);
+
 signals:
     // Every text the status line is given, in order (a log of the connection steps).
     void StatusTextChanged(const QString& text);

@@ -1,7 +1,15 @@
 #include "contacts/link/phonecopy.h"
 
 #include <algorithm>
+#include <cctype>
 #include <ctime>
+#include <filesystem>
+
+#include "contacts/contactcsv.h"
+#include "contacts/filetext.h"
+#include "contacts/vcard.h"
+#include "platform/atomicfile.h"
+#include "platform/paths.h"
 
 #include "contacts/link/phonelinktarget.h"
 #include "phonelink/phonelink.h"
@@ -66,6 +74,41 @@ bool ReadPhoneBackup(CPhoneLink& link, PhoneBackup* backup, std::string* error, 
     read.serial = session.serial;
     *backup = std::move(read);
     return true;
+}
+
+ReadResult ReadContactFile(std::string_view bytes) {
+    std::string start = FileTextAsUtf8(bytes.substr(0, 4096));
+    std::transform(start.begin(), start.end(), start.begin(), [](unsigned char c) { return std::toupper(c); });
+    return start.find("BEGIN:VCARD") != std::string::npos ? ReadVCards(bytes) : ReadContactsCsv(bytes);
+}
+
+namespace {
+
+// "20261208-170509" from "2026-12-08T17:05:09+01:00": a file name part without colons.
+std::string StampOf(const std::string& time) {
+    std::string stamp;
+    for (char c : time.substr(0, 19))
+        if (c >= '0' && c <= '9')
+            stamp += c;
+    return stamp.size() == 14 ? stamp.substr(0, 8) + "-" + stamp.substr(8) : stamp;
+}
+
+} // namespace
+
+std::string SavePhoneBeforeRestore(const PhoneBackup& current, const std::string& backupFile, std::string* why) {
+    const std::filesystem::path beside(backupFile);
+    const std::string name = beside.stem().string() + "-before-restore-" + StampOf(current.time) + ".json";
+    const std::string text = WriteBackup(current);
+    std::string firstWhy, secondWhy;
+    const std::filesystem::path there = beside.parent_path() / name;
+    if (platform::WriteFileAtomically(there.string(), text, &firstWhy))
+        return there.string();
+    const std::string data = platform::UserDataDir() + "/" + name;
+    if (platform::WriteFileAtomically(data, text, &secondWhy))
+        return data;
+    if (why)
+        *why = there.string() + ": " + firstWhy + "; " + data + ": " + secondWhy;
+    return {};
 }
 
 std::vector<Contact> EntriesAsContacts(const std::vector<PhonebookEntry>& entries) {

@@ -22,6 +22,14 @@ bool ReadPhoneBackup(CPhoneLink& link, PhoneBackup* backup, std::string* error, 
 // Now, as local time with its offset: "2026-12-08T17:05:09+01:00".
 std::string LocalTimeText();
 
+// The contacts of an address book file: vCard when it says BEGIN:VCARD, else CSV.
+ReadResult ReadContactFile(std::string_view bytes);
+
+// Saves `current` (the phone as it is) before a restore writes anything: beside the backup file
+// as "<name>-before-restore-<time>.json", else in the user's data folder. The path, or empty
+// with both reasons.
+std::string SavePhoneBeforeRestore(const PhoneBackup& current, const std::string& backupFile, std::string* why);
+
 // One contact per entry, with the entry's own name (kind suffix included), number, type,
 // storage and position.
 std::vector<Contact> EntriesAsContacts(const std::vector<PhonebookEntry>& entries);

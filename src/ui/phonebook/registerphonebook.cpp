@@ -1,5 +1,6 @@
 #include "registerphonebook.h"
 
+#include "contactsfilecommands.h"
 #include "phonebooktexts.h"
 #include "phonebookview.h"
 #include "readprogressdlg.h"
@@ -14,4 +15,5 @@ void RegisterPhonebookViews() {
         dlg.exec();
         frame.setProperty(phonebook::kReadOutcomeProperty, dlg.Outcome());
     });
+    CMainFrame::SetFileCommandHandler(RunContactsFileCommand);
 }
