@@ -148,14 +148,14 @@ void PacedChunkedRead() {
 void PacedSmsListing() {
     phonesim::PhoneState state = phonesim::PhoneState::Empty();
     state.smsSim.size = 60;
-    phonesim::DeliverSpec spec;
-    spec.originator = "+4917012345";
-    spec.time = 1796000000;
+    phonesim::DeliverSpec delivery;
+    delivery.originator = "+4917012345";
+    delivery.time = 1796000000;
     for (int i = 1; i <= 100; ++i) {
         std::string text = "Message " + std::to_string(i) + ": see you at the station at ten, bring the tickets";
         auto& storage = i <= 60 ? state.smsSim : state.smsMemory;
         storage.messages[i <= 60 ? i : i - 60] = {phonesim::MessageStatus::ReceivedRead,
-                                                  phonesim::EncodeDeliverParts(spec, text, 1).front()};
+                                                  phonesim::EncodeDeliverParts(delivery, text, 1).front()};
     }
     Served s(state, 19200);
     if (!s.link->StartSession())

@@ -14,10 +14,10 @@ using phonesim::FaultAction;
 using phonesim::MessageStatus;
 
 std::string Deliver(const std::string& from, const std::string& text) {
-    phonesim::DeliverSpec spec;
-    spec.originator = from;
-    spec.time = 1796000000;
-    return phonesim::EncodeDeliverParts(spec, text, 1).front();
+    phonesim::DeliverSpec delivery;
+    delivery.originator = from;
+    delivery.time = 1796000000;
+    return phonesim::EncodeDeliverParts(delivery, text, 1).front();
 }
 
 // Three messages on the SIM (one read), two in the phone memory (one a stored SUBMIT).
