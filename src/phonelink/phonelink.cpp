@@ -1,6 +1,7 @@
 #include "phonelink.h"
 
 #include <chrono>
+#include <optional>
 #include <random>
 
 #include "messagesink.h"
@@ -98,6 +99,9 @@ std::string CPhoneLink::ReadQueued() {
 
 void CPhoneLink::TakeIdleLines(std::string_view bytes) {
     CReplyFramer stale;
+    // A +CDS header kept from an earlier read: the first line here is its PDU, not a stray line.
+    if (!m_cdsAwaitingPdu.empty())
+        stale.ExpectPduLine();
     stale.Feed(bytes);
     stale.Feed("\r");
     KeepUnsolicited(stale.Unsolicited());
@@ -115,7 +119,7 @@ void CPhoneLink::ReadRestOfLines(std::string& bytes, int settleMs) {
         if (end == std::string::npos)
             return true;
         size_t start = bytes.find_last_of("\r\n", end);
-        return !NoticeTakesPduLine(std::string_view(bytes).substr(start == std::string::npos ? 0 : start + 1));
+        return !CReplyFramer::IsPduHeader(std::string_view(bytes).substr(start == std::string::npos ? 0 : start + 1));
     };
     using Clock = std::chrono::steady_clock;
     const auto settleEnd = Clock::now() + std::chrono::milliseconds(settleMs);
@@ -185,7 +189,21 @@ bool CPhoneLink::Collect(std::string_view command, Ending ending, int idleMs, st
     CReplyFramer framer(command, ending == Ending::Prompt, m_session.echo);
     char buffer[kReadChunk + 1];
 
-    auto done = [&] { return framer.FinalSeen() || (ending == Ending::Prompt && framer.PromptSeen()); };
+    // An indication right behind the result, cut in the middle of its line or a +CMT/+CDS header
+    // whose PDU line is on its way: its rest is read into this exchange (for a short while), or
+    // the next exchange would find it without its start.
+    std::optional<Clock::time_point> pduDeadline;
+    auto done = [&] {
+        if (ending == Ending::Prompt && framer.PromptSeen())
+            return true;
+        if (!framer.FinalSeen())
+            return false;
+        if (!framer.TailPending())
+            return true;
+        if (!pduDeadline)
+            pduDeadline = Clock::now() + std::chrono::milliseconds(kStaleSettleMs);
+        return Clock::now() >= *pduDeadline;
+    };
     while (true) {
         uint32_t n = m_port.ReadAvailable(buffer, kReadChunk);
         if (n > 0) {
@@ -207,7 +225,11 @@ bool CPhoneLink::Collect(std::string_view command, Ending ending, int idleMs, st
             break;
         auto now = Clock::now();
         auto deadline = idleDeadline < overallDeadline ? idleDeadline : overallDeadline;
+        if (pduDeadline && *pduDeadline < deadline)
+            deadline = *pduDeadline;
         if (now >= deadline) {
+            if (framer.FinalSeen())
+                break; // the result is in; a PDU line still missing is the next read's to find
             // A line with an odd number of quotes (a name holding one quote) hides the result
             // from the quote-aware reading; once the phone is silent the plain one decides.
             if (framer.PlainFinalSeen()) {

@@ -73,6 +73,15 @@ bool CReplyFramer::IsUnsolicited(std::string_view line) {
     return false;
 }
 
+bool CReplyFramer::IsPduHeader(std::string_view line) {
+    line = Trim(line);
+    return line.starts_with("+CMT:") || line.starts_with("+CDS:");
+}
+
+bool CReplyFramer::TailPending() const {
+    return m_strict.finalSeen && (m_strict.pduFollows || !Trim(m_strict.partial).empty());
+}
+
 void CReplyFramer::Feed(std::string_view bytes) {
     FeedReading(m_strict, bytes, true);
     FeedReading(m_plain, bytes, false);
@@ -104,8 +113,11 @@ void CReplyFramer::FeedReading(Reading& r, std::string_view bytes, bool quoteAwa
 
 void CReplyFramer::TakeLine(Reading& r, std::string_view line, bool record) {
     if (r.finalSeen) {
+        // Lines after the result belong to nobody; an indication among them still pairs its
+        // header with the PDU line after it.
+        r.pduFollows = !r.pduFollows && IsPduHeader(line);
         if (record)
-            m_unsolicited.emplace_back(line); // lines after the result belong to nobody
+            m_unsolicited.emplace_back(line);
         return;
     }
     if (r.pduFollows) {
@@ -138,7 +150,7 @@ void CReplyFramer::TakeLine(Reading& r, std::string_view line, bool record) {
     }
     if (IsUnsolicited(line)) {
         std::string_view trimmed = Trim(line);
-        r.pduFollows = trimmed.starts_with("+CMT:") || trimmed.starts_with("+CDS:");
+        r.pduFollows = IsPduHeader(trimmed);
         if (record)
             m_unsolicited.emplace_back(trimmed);
     }

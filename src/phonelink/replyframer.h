@@ -36,11 +36,20 @@ public:
     // a +CMT or +CDS indication (its PDU) follows the indication's line.
     const std::vector<std::string>& Unsolicited() const { return m_unsolicited; }
 
+    // Whether something after the result is unfinished: a line whose end has not come, or the
+    // header of a +CMT/+CDS indication whose second line (the PDU) has not come. An exchange that
+    // ended here would leave the rest to the next one, which could not read it without its start.
+    bool TailPending() const;
+    // These bytes go on from an indication header read earlier: their first line is its PDU.
+    void ExpectPduLine() { m_strict.pduFollows = m_plain.pduFollows = true; }
+
     // Whether a whole line is a final result code, and whether that result means success. The
     // call-progress codes (NO CARRIER, BUSY, NO ANSWER, NO DIALTONE) count as final only for a
     // dial command; for every other command they are unsolicited lines.
     static bool IsFinalResult(std::string_view line, bool* success = nullptr);
     static bool IsUnsolicited(std::string_view line);
+    // Whether the line starts an indication whose PDU is on the following line (+CMT:, +CDS:).
+    static bool IsPduHeader(std::string_view line);
 
 private:
     struct Reading {

@@ -263,11 +263,6 @@ std::string StorageFullSentence(const SmsStorageUse& use) {
            "): new messages cannot arrive until some are deleted or moved to the archive";
 }
 
-bool NoticeTakesPduLine(std::string_view line) {
-    line = Trim(line);
-    return line.starts_with("+CDS:") || line.starts_with("+CMT:");
-}
-
 std::optional<SmsNotice> parseSmsNotice(std::string_view line, std::string_view pduLine) {
     SmsNotice notice;
     std::optional<std::string_view> rest;

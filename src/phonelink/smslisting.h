@@ -79,5 +79,3 @@ struct SmsNotice {
 // One indication line; for +CDS the PDU comes on the next line (pduLine, empty when it is not
 // there yet). nullopt for any other line or a malformed one.
 std::optional<SmsNotice> parseSmsNotice(std::string_view line, std::string_view pduLine = {});
-// Whether the line starts an indication whose PDU is on the following line (+CDS:, +CMT:).
-bool NoticeTakesPduLine(std::string_view line);

@@ -180,6 +180,22 @@ TEST(SmsNotices, IndicationLinesAndTheFramerKeepingTheirPduLine) {
     EXPECT_TRUE(framer.Succeeded());
     EXPECT_EQ(framer.Unsolicited(),
               (std::vector<std::string>{"+CDS: 25", "0791AB", "+CMTI: \"SM\",2"}));
+    EXPECT_FALSE(framer.TailPending());
+
+    // A header right behind the result leaves its PDU line pending, so the link reads on for it;
+    // a read that goes on from such a header takes its first line as the PDU.
+    CReplyFramer send("");
+    send.Feed("+CMGS: 7\r\nOK\r\n\r\n+CD");
+    EXPECT_TRUE(send.Succeeded());
+    EXPECT_TRUE(send.TailPending()) << "a line cut after the result";
+    send.Feed("S: 25\r\n");
+    EXPECT_TRUE(send.TailPending()) << "the header without its PDU line";
+    send.Feed("0791AB\r\n");
+    EXPECT_FALSE(send.TailPending());
+    CReplyFramer later;
+    later.ExpectPduLine();
+    later.Feed("0791AB\r\n+CMTI: \"SM\",3\r\n");
+    EXPECT_EQ(later.Unsolicited(), (std::vector<std::string>{"0791AB", "+CMTI: \"SM\",3"}));
 }
 
 } // namespace

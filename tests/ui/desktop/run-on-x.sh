@@ -10,6 +10,13 @@ while [ $i -lt 50 ] && ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep
   sleep 0.1
   i=$((i + 1))
 done
+# Under AddressSanitizer the X keyboard library copies an empty atom name from the end of an X
+# reply with strndup(name, 0); strict string checks read past it for a terminator that need not be
+# there and abort the test in a library that is not ours. The length-bounded check still runs.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+  ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
+  export ASAN_OPTIONS
+fi
 QT_QPA_PLATFORM=xcb "$@"
 rc=$?
 kill "$wm" 2>/dev/null
