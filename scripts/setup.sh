@@ -17,7 +17,6 @@ packages=(
   openobex-apps python3 python3-dbusmock dbus
   desktop-file-utils
   openbox    # the window manager the X-server window tests run under
-  x11-utils  # xprop: those tests wait until the window manager has the display
   gammu  # a third-party phone tool the emulated phone's peer tests run against it
 )
 # The packages of every external program the build and the tests call (scripts/tools.txt), so a

@@ -14,6 +14,7 @@ enum class LinkErrorKind {
     CmsError,       // +CMS ERROR: code or verbose text
     BadReply,       // the phone answered OK but not with what the command needs
     InvalidInput,   // refused before anything was sent (text too long, bad number, ...)
+    Stopped,        // the user stopped a long read; what was read before it stays
 };
 
 struct LinkError {

@@ -114,10 +114,18 @@ bool CPhoneLink::ReadPhonebook() {
     m_storageErrors[0] = m_storageErrors[1] = {};
     if (!EnsureSession() || !SelectCharset())
         return false;
-    bool simRead = ReadStorageInto(kStorageSim, progress ? progress->SimProgress() : nullptr);
+    bool simRead = ReadStorageInto(kStorageSim, progress ? progress->SimProgress() : nullptr, progress);
+    if (!simRead && m_lastError.kind == LinkErrorKind::Stopped) {
+        // The phone memory was never begun: empty and marked not read.
+        MutableEntries(kStoragePhone).clear();
+        m_storageKnown[StorageSlot(kStoragePhone)] = false;
+        m_storageErrors[StorageSlot(kStoragePhone)] = LinkError::Make(LinkErrorKind::Stopped, "the read was stopped before it");
+        m_lastError = m_storageErrors[StorageSlot(kStorageSim)];
+        return false;
+    }
     if (!simRead && !IsPhoneRefusal(m_lastError))
         return false;
-    bool phoneRead = ReadStorageInto(kStoragePhone, progress ? progress->PhoneProgress() : nullptr);
+    bool phoneRead = ReadStorageInto(kStoragePhone, progress ? progress->PhoneProgress() : nullptr, progress);
     if (!phoneRead)
         return false;
     if (!simRead) {
@@ -136,7 +144,20 @@ bool CPhoneLink::ReadStorage(const std::string& storage) {
     return ReadStorageInto(code, nullptr);
 }
 
-bool CPhoneLink::ReadStorageInto(uint8_t storage, IProgressSink* progress) {
+bool CPhoneLink::StopRead(uint8_t storage, int firstUnread, int last) {
+    // Not known to equal the phone: a later change reads the storage again before it trusts it.
+    m_storageKnown[StorageSlot(storage)] = false;
+    std::string text = "the read was stopped";
+    if (firstUnread <= last)
+        text += firstUnread == last ? "; position " + std::to_string(last) + " was not read"
+                                    : "; positions " + std::to_string(firstUnread) + " to " + std::to_string(last) +
+                                          " were not read";
+    m_lastError = LinkError::Make(LinkErrorKind::Stopped, std::move(text));
+    m_storageErrors[StorageSlot(storage)] = m_lastError;
+    return false;
+}
+
+bool CPhoneLink::ReadStorageInto(uint8_t storage, IProgressSink* progress, IReadProgress* stop) {
     MutableEntries(storage).clear();
     m_unreadLines[StorageSlot(storage)] = 0;
     LinkError& storageError = m_storageErrors[StorageSlot(storage)];
@@ -170,6 +191,8 @@ bool CPhoneLink::ReadStorageInto(uint8_t storage, IProgressSink* progress) {
     int shown = kProgressSized;
     const int total = range->last - range->first + 1;
     for (int first = range->first; range->last > 0 && first <= range->last;) {
+        if (stop && stop->StopRequested())
+            return StopRead(storage, first, range->last);
         int last = std::min(range->last, first + chunk - 1);
         char command[48];
         std::snprintf(command, sizeof command, "AT+CPBR=%d,%d", first, last);

@@ -209,7 +209,9 @@ private:
     void TakeSmsNotices(const std::vector<std::string>& lines);
     bool SelectCharset();
     bool SelectStorage(uint8_t storage);
-    bool ReadStorageInto(uint8_t storage, IProgressSink* progress);
+    bool ReadStorageInto(uint8_t storage, IProgressSink* progress, IReadProgress* stop = nullptr);
+    // Ends a read the user stopped: the storage keeps what was read and says what was not.
+    bool StopRead(uint8_t storage, int firstUnread, int last);
     PhonebookList& MutableEntries(uint8_t storage);
     bool EncodeText(std::string_view utf8, const char* what, std::string& out);
     int FindNewPosition(const PhonebookList& before, const PhonebookEntry& entry);

@@ -14,4 +14,8 @@ public:
     virtual ~IReadProgress() = default;
     virtual IProgressSink* SimProgress() = 0;   // control 1006, "Reading from SIM card..."
     virtual IProgressSink* PhoneProgress() = 0; // control 1007, "Reading from phone memory..."
+    // Asked between two listing commands: true ends the read there. The entries read so far
+    // stay listed, the storage says which positions were not read, and a storage not begun is
+    // marked not read.
+    virtual bool StopRequested() { return false; }
 };

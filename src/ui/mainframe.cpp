@@ -511,7 +511,8 @@ void CMainFrame::EnsurePhonebookRead() {
             SetStatusText("Read phone book error, check the connection status!");
     }
     SetStatusText("Finishing reading phone book");
-    m_phonebookPending = false;
+    // A read the user stopped is read again the next time the phone book is needed.
+    m_phonebookPending = m_phoneLink && m_phoneLink->LastError().kind == LinkErrorKind::Stopped;
 }
 
 void CMainFrame::EnsureMelodiesRead() {

@@ -127,13 +127,17 @@ void ImportContacts(CMainFrame& frame, CPhoneLink& link) {
     }
     const ReadResult read = ReadContactFile(bytes);
     if (!read.problems.empty()) {
+        constexpr size_t kShown = 10;
+        const size_t count = read.problems.size();
         QString lines;
-        for (size_t i = 0; i < read.problems.size() && i < 10; ++i)
+        for (size_t i = 0; i < count && i < kShown; ++i)
             lines += QStringLiteral("Line %1: %2\n").arg(read.problems[i].line).arg(QString::fromStdString(read.problems[i].reason));
+        if (count > kShown)
+            lines += QStringLiteral("... and %1 more.\n").arg(count - kShown);
         QMessageBox::warning(&frame, QStringLiteral("Import contacts"),
-                             QStringLiteral("%1 contacts of the file cannot be read and are left out:\n\n%2")
-                                 .arg(read.problems.size())
-                                 .arg(lines));
+                             (count == 1 ? QStringLiteral("1 contact of the file cannot be read and is left out:")
+                                         : QStringLiteral("%1 contacts of the file cannot be read and are left out:").arg(count)) +
+                                 QStringLiteral("\n\n") + lines);
     }
     if (read.contacts.empty()) {
         frame.SetStatusText("The file holds no contact with a number to import.");

@@ -66,6 +66,12 @@ void CPhonebookRight::OnInitialUpdate() {
             [this](int column) { OnHeaderClick(column, Qt::LeftButton); });
 }
 
+QModelIndex CPhonebookRight::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if ((action == MoveHome || action == MoveEnd) && rowCount() > 0)
+        return model()->index(action == MoveHome ? 0 : rowCount() - 1, currentIndex().isValid() ? currentIndex().column() : 0);
+    return QTableWidget::moveCursor(action, modifiers);
+}
+
 bool CPhonebookRight::eventFilter(QObject* watched, QEvent* event) {
     // Only the left button sorts; the header would otherwise take any button's press.
     if (watched == horizontalHeader()->viewport()) {

@@ -52,6 +52,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Rows are chosen whole, so Home and End go to the first and last entry, as in a list; a
+    // table's own Home and End would only move between the cells of one row.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     CMainFrame* frame() const;

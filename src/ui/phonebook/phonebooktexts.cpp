@@ -17,18 +17,21 @@ QString StorageLabel(uint8_t storage) {
 QString StorageProblemText(uint8_t storage, const LinkError& error) {
     if (!error)
         return QString();
+    if (error.kind == LinkErrorKind::Stopped)
+        return QStringLiteral("%1: %2").arg(StorageLabel(storage), QString::fromStdString(error.text));
     return QStringLiteral("%1 could not be read: %2")
         .arg(StorageLabel(storage), QString::fromStdString(error.text));
 }
 
 QString ReadOutcomeText(const CPhoneLink& link) {
     const LinkError& last = link.LastError();
-    if (!last || !IsPhoneRefusal(last))
+    auto told = [](const LinkError& e) { return IsPhoneRefusal(e) || e.kind == LinkErrorKind::Stopped; };
+    if (!last || !told(last))
         return CReadProgressDlg::FailureLine();
     QStringList lines;
     for (uint8_t storage : {kStorageSim, kStoragePhone}) {
         const LinkError& error = link.StorageError(storage);
-        if (error && IsPhoneRefusal(error))
+        if (error && told(error))
             lines << StorageProblemText(storage, error);
     }
     return lines.isEmpty() ? CReadProgressDlg::FailureLine() : lines.join(QStringLiteral("; "));

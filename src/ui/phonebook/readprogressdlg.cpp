@@ -5,6 +5,7 @@
 #include "ui/dialogunits.h"
 #include "ui/mainframe.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
@@ -90,6 +91,13 @@ CReadProgressDlg::~CReadProgressDlg() {
 IProgressSink* CReadProgressDlg::SimProgress() { return m_simSink; }
 IProgressSink* CReadProgressDlg::PhoneProgress() { return m_phoneSink; }
 
+bool CReadProgressDlg::StopRequested() {
+    // The read runs on this thread; this is where a key press or a close gets seen. The window is
+    // modal, so nothing else of the program takes input meanwhile.
+    QCoreApplication::processEvents();
+    return m_stopRequested;
+}
+
 void CReadProgressDlg::SetStartDelay(int milliseconds) { startDelay() = std::max(0, milliseconds); }
 int CReadProgressDlg::StartDelay() { return startDelay(); }
 void CReadProgressDlg::SetShownHook(std::function<void(CReadProgressDlg*)> hook) { shownHook() = std::move(hook); }
@@ -120,7 +128,9 @@ void CReadProgressDlg::OnTimer() {
     bool read = false;
     if (link) {
         link->SetProgressDialog(this);
+        m_reading = true;
         read = link->ReadPhonebook();
+        m_reading = false;
         m_outcome = read ? QString() : phonebook::ReadOutcomeText(*link);
     } else {
         m_outcome = FailureLine();
@@ -139,6 +149,8 @@ void CReadProgressDlg::accept() {
 void CReadProgressDlg::reject() {
     if (m_readDone)
         QDialog::reject();
+    else if (m_reading)
+        m_stopRequested = true;
 }
 
 void CReadProgressDlg::paintEvent(QPaintEvent* event) {

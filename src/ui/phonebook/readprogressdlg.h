@@ -22,6 +22,8 @@ public:
 
     IProgressSink* SimProgress() override;
     IProgressSink* PhoneProgress() override;
+    // Lets Escape and the window's close reach the window between two listing commands.
+    bool StopRequested() override;
 
     QProgressBar* SimBar() const { return m_simProgress; }
     QProgressBar* PhoneBar() const { return m_phoneProgress; }
@@ -43,8 +45,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 public slots:
-    // Enter and Escape must not end the window before the read: the frame counts the phone book
-    // as read either way, and the lists would stay empty for the rest of the run.
+    // Enter never ends the window before the read. Escape (and the window's close) stops the
+    // read at the next listing command: what was read stays listed, the rest is marked not read,
+    // and the window closes once the link has returned.
     void reject() override;
     void accept() override;
 
@@ -61,5 +64,7 @@ private:
     BarSink* m_phoneSink;
     int m_timer = 0;
     bool m_readDone = false;
+    bool m_reading = false;
+    bool m_stopRequested = false;
     QString m_outcome;
 };

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -68,7 +69,7 @@ private slots:
     void smallWindowScrollsTheForm();
     void statusLineBelongsToTheAction();
     void toolbarButtonsHaveToolTips();
-    void escapeDuringPhonebookReadLeavesNoHalfList();
+    void escapeDuringPhonebookReadKeepsWhatWasRead();
     void secondStartRaisesTheFirst();
 
 private:
@@ -216,26 +217,42 @@ void DesktopTest::toolbarButtonsHaveToolTips() {
     QCOMPARE(frame()->Action(ui::ID_SHOW_MELODIES)->statusTip(), QStringLiteral("Read and modify the user melodies"));
 }
 
-void DesktopTest::escapeDuringPhonebookReadLeavesNoHalfList() {
-    // The read runs to its end whatever is pressed (the phone link cannot stop mid-listing yet),
-    // so Escape never leaves a list that claims to be the phone's but lacks entries.
+void DesktopTest::escapeDuringPhonebookReadKeepsWhatWasRead() {
+    // A SIM entry in the first listing command's range and one past it.
+    phonesim::PhoneState state = phonesim::PhoneState::Demo();
+    state.sim.entries.clear();
+    state.sim.entries[5] = {"0170111", 129, "Early"};
+    state.sim.entries[180] = {"0170222", 129, "Late"};
+    m_harness = std::make_unique<viewtest::ViewHarness>(state);
+    QString why;
+    QVERIFY2(m_harness->Start(&why), qPrintable(why));
+
+    // Escape once the SIM's first listing is in, as a user would press it.
     CReadProgressDlg::SetStartDelay(10);
-    int shown = 0;
-    CReadProgressDlg::SetShownHook([&shown](CReadProgressDlg* dlg) {
-        ++shown;
-        QPointer<CReadProgressDlg> guard(dlg);
-        QTimer::singleShot(0, dlg, [guard] {
-            if (guard)
-                QTest::keyClick(guard, Qt::Key_Escape);
+    CReadProgressDlg::SetShownHook([](CReadProgressDlg* dlg) {
+        QObject::connect(dlg->SimBar(), &QProgressBar::valueChanged, dlg, [dlg](int value) {
+            if (value > 2 && value < 9)
+                QTest::keyClick(dlg, Qt::Key_Escape);
         });
     });
     showAt({1000, 750});
     frame()->SwitchView(ui::VIEW_PHONEBOOK);
     frame()->EnsurePhonebookRead();
     CReadProgressDlg::SetShownHook(nullptr);
+    CPhoneLink* link = frame()->PhoneLink();
+    QCOMPARE(link->Entries(kStorageSim).size(), size_t{1});
+    QCOMPARE(link->Entries(kStorageSim).front()->name, std::string("Early"));
+    QCOMPARE(link->StorageError(kStorageSim).text, std::string("the read was stopped; positions 101 to 250 were not read"));
+    QVERIFY(link->Entries(kStoragePhone).empty());
+    QCOMPARE(link->StorageError(kStoragePhone).kind, LinkErrorKind::Stopped);
+    QVERIFY(m_harness->Commands(QStringLiteral("AT+CPBR=101")).isEmpty());
+
+    // The next time the phone book is needed it is read whole.
+    QVERIFY(frame()->PhonebookPending());
+    frame()->EnsurePhonebookRead();
     QVERIFY(!frame()->PhonebookPending());
-    const phonesim::PhoneState state = m_harness->Snapshot();
-    QCOMPARE(frame()->PhoneLink()->Entries(kStorageSim).size(), state.sim.entries.size());
+    QCOMPARE(link->Entries(kStorageSim).size(), size_t{2});
+    QCOMPARE(link->Entries(kStoragePhone).size(), m_harness->Snapshot().memory.entries.size());
 }
 
 void DesktopTest::secondStartRaisesTheFirst() {

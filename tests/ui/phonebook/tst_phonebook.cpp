@@ -289,6 +289,14 @@ void PhonebookTest::headingClicksSort() {
     // A refill shows the phone link's order again.
     list->Fill(2);
     QCOMPARE(column(list, 0), QStringList({"1", "2", "3", "10", "11"}));
+
+    // Home and End go to the first and last entry, as in a list.
+    list->setFocus();
+    list->setCurrentCell(1, 1);
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(list->currentRow(), list->rowCount() - 1);
+    QTest::keyClick(list, Qt::Key_Home);
+    QCOMPARE(list->currentRow(), 0);
 }
 
 void PhonebookTest::sortStateOutlivesView() {
