@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -278,9 +279,15 @@ int Send(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream&
     out.flush();
     if (!r.report)
         return kExitOk;
+    // The number as it went into the message (the encoder drops blanks and dashes), so that the
+    // report's copy of it compares equal.
+    std::string destination;
+    for (char c : *r.to)
+        if (std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '*' || c == '#')
+            destination += c;
     std::vector<messages::SentMessage> waiting;
     for (int reference : references)
-        waiting.push_back({reference, *r.to});
+        waiting.push_back({reference, destination});
     const contacts::NumberMatcher numbers = LocaleNumberMatcher();
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReportWaitMs);
     while (!waiting.empty() && std::chrono::steady_clock::now() < end) {

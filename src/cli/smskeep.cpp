@@ -53,8 +53,10 @@ std::string StorageRoomSentence(const SmsStorageUse& use) {
         return {};
     if (use.Full())
         return StorageFullSentence(use);
+    // Two messages or a tenth of the storage left, and more than half of it in use (a SIM of
+    // two with one free is not "nearly full").
     const int left = use.total - use.used;
-    if (left > std::max(2, use.total / 10))
+    if (left > std::max(2, use.total / 10) || use.used * 2 <= use.total)
         return {};
     return SmsStorageOwner(use.name) + " message storage is nearly full (" +
            std::to_string(use.used) + " of " + std::to_string(use.total) +

@@ -31,5 +31,5 @@ private:
 };
 
 // The full sentence, the nearly-full one (at most a tenth of the storage, or two messages,
-// left), or empty.
+// left, and more than half in use), or empty.
 std::string StorageRoomSentence(const SmsStorageUse& use);

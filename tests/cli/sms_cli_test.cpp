@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/clirun.h"
+#include "cli/smskeep.h"
 #include "phonelink/simphone.h"
 #include "phonesim/control.h"
 
@@ -159,9 +160,10 @@ TEST_F(SmsCli, WatchPrintsEachNewMessageOnceWhole) {
     EXPECT_EQ(Archived().size(), 4u) << "the single message and the three parts";
 }
 
+// The reports name the number as it went, without the blanks the user typed.
 TEST_F(SmsCli, SendLongWithReportsPrintsEveryPartAndItsOutcome) {
     Result r =
-        On({"sms", "send", "--long", "--report", "--to", "+4917012345", "--text", LongText()});
+        On({"sms", "send", "--long", "--report", "--to", "+49 170 12345", "--text", LongText()});
     ASSERT_EQ(r.status, kExitOk) << r.err;
     auto sent = sim->phone->Snapshot().sent;
     ASSERT_EQ(sent.size(), 3u);
@@ -198,6 +200,21 @@ TEST_F(SmsCli, UsageErrorsNeverTouchThePort) {
         std::ostringstream out, err;
         EXPECT_EQ(RunCli(args, out, err), kExitUsage) << message;
         EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
+    }
+}
+
+TEST(SmsStorageRoom, FullAndNearlyFullAreSaid) {
+    for (auto [used, total, said] : std::vector<std::tuple<int, int, std::string>>{
+             {2, 2, "the SIM's message storage is full (2 of 2)"},
+             {1, 2, ""},
+             {8, 10, "the SIM's message storage is nearly full (8 of 10)"},
+             {7, 10, ""},
+             {90, 100, "the SIM's message storage is nearly full (90 of 100)"},
+             {89, 100, ""},
+             {3, -1, ""}}) {
+        const std::string sentence = StorageRoomSentence({"SM", used, total});
+        EXPECT_EQ(sentence.substr(0, said.size()), said) << used << " of " << total;
+        EXPECT_EQ(sentence.empty(), said.empty()) << sentence;
     }
 }
 
