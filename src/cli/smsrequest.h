@@ -1,6 +1,7 @@
 #pragma once
 // One sms command line as harlune-cli read it, shared by the message commands' files
-// (smscommand.cpp: list, read, watch, send; smsarchivecommand.cpp: delete, archive, export).
+// (smscommand.cpp: list, read, watch; smssendcommand.cpp: send; smsarchivecommand.cpp: delete,
+// archive, export).
 #include <optional>
 #include <ostream>
 #include <string>
@@ -22,6 +23,7 @@ struct SmsRequest {
 // The link's failure as a sentence on err, and the exit status it calls for.
 int SmsFailed(std::ostream& err, const LinkError& e);
 
+int SendSmsCommand(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream& err);
 int DeleteSmsCommand(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream& err);
 int ArchiveSmsCommand(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream& err);
 // Needs no phone: the archive as it is.
