@@ -19,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const auto& whole : collector.TakeAll()) {
         FUZZ_CHECK(whole.partsHave <= whole.partsTotal, "no more parts than the header counts");
+        FUZZ_CHECK(static_cast<int>(whole.partLocations.size()) == whole.partsHave,
+                   "one slot for each part present");
         added -= whole.locations.size();
     }
     FUZZ_CHECK(added == 0, "every slot comes out once");

@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -14,6 +13,8 @@
 #include "commap.h"
 #include "phonelink/phonelink.h"
 #include "platform/debuglog.h"
+#include "smskeep.h"
+#include "smsrequest.h"
 #include "smsrows.h"
 
 extern char** environ;
@@ -23,8 +24,14 @@ namespace {
 constexpr const char* kSmsUsage =
     "usage: harlune-cli (--port N | --device PATH) [--json] sms COMMAND\n"
     "  sms list [--storage SM|ME]     the messages stored on the phone, a concatenated message as\n"
-    "                                 one entry\n"
+    "                                 one entry; a full or nearly full storage is said\n"
     "  sms read INDEX [--storage SM|ME]  one stored message (SIM unless told)\n"
+    "  sms delete INDEX [--storage SM|ME]  archives the message, then deletes it on the phone\n"
+    "  sms archive [--free] [--storage SM|ME]  reads all and archives them; --free then deletes\n"
+    "                                 on the phone what the archive holds; prints the counts and\n"
+    "                                 how full each storage is (\"SIM 8 of 10\")\n"
+    "  sms export --format csv|json [FILE]  the archive, to FILE or to standard output (needs\n"
+    "                                 no phone)\n"
     "  sms watch [--exec CMD] [--count N]  one line per new message as it arrives; CMD runs for\n"
     "                                 each with HARLUNE_SMS_NUMBER, HARLUNE_SMS_TEXT,\n"
     "                                 HARLUNE_SMS_TIME, HARLUNE_SMS_STORAGE and\n"
@@ -35,35 +42,20 @@ constexpr const char* kSmsUsage =
     "                                 most a minute). Prints each part's message reference, then\n"
     "                                 each report: reference and outcome.\n"
     "Text: storage, indexes, status, kind, number, time, text, parts (have/total), "
-    "tab-separated.\n";
+    "tab-separated.\n"
+    "Every message list, read, watch, delete and archive read is kept in the archive,\n"
+    "$XDG_DATA_HOME/harlune/messages.sqlite (~/.local/share/harlune/ by default), once.\n";
 
 const std::vector<OptionSpec> kSmsOptions = {
     {"port", true},    {"device", true}, {"storage", true}, {"exec", true},
     {"count", true},   {"to", true},     {"text", true},    {"long", false},
     {"report", false}, {"json", false},  {"debug", false},  {"help", false, 'h'},
-};
-constexpr int kReportWaitMs = 60000;
-
-struct SmsRequest {
-    std::optional<std::string> device;
-    std::optional<int> port;
-    std::string action, storage, exec;
-    std::optional<std::string> to, text;
-    bool longText = false, report = false;
-    std::optional<int> index, count;
-    bool json = false, debug = false, help = false;
+    {"free", false},   {"format", true},
 };
 
 int Usage(std::ostream& err, const std::string& reason) {
     err << "harlune-cli: " << reason << "\n(harlune-cli sms --help lists the message commands)\n";
     return kExitUsage;
-}
-
-int Failed(std::ostream& err, const LinkError& e) {
-    err << "harlune-cli: " << e.text << '\n';
-    if (e.kind == LinkErrorKind::InvalidInput)
-        return kExitUsage;
-    return IsConnectionFailure(e) ? kExitConnection : kExitRefused;
 }
 
 // False with a sentence for a malformed line.
@@ -103,11 +95,17 @@ bool ParseSms(const std::vector<std::string>& args, SmsRequest& r, std::string& 
             r.exec = v;
         else if (o.name == "count" && !(r.count = ParseCliInt(v, 1, 1000000)))
             return error = "--count needs a positive number", false;
+        else if (o.name == "free")
+            r.free = true;
+        else if (o.name == "format" && (r.format = v) != "csv" && v != "json")
+            return error = "--format is csv or json", false;
     }
     if (r.help)
         return true;
     if (line.words.size() < 2)
-        return error = "give a message command: sms list, sms read INDEX or sms watch", false;
+        return error =
+                   "give a message command: sms list, read, watch, send, delete, archive or export",
+               false;
     r.action = line.words[1];
     if (r.action == "send") {
         if (!r.to || !r.text)
@@ -115,21 +113,37 @@ bool ParseSms(const std::vector<std::string>& args, SmsRequest& r, std::string& 
     } else if (r.to || r.text || r.longText || r.report) {
         return error = "--to, --text, --long and --report belong to sms send", false;
     }
-    if (r.action != "list" && r.action != "read" && r.action != "watch" && r.action != "send")
+    static const char* const kActions[] = {"list", "read",    "watch", "send",
+                                           "delete", "archive", "export"};
+    if (std::find(std::begin(kActions), std::end(kActions), r.action) == std::end(kActions))
         return error = "unknown command sms " + r.action, false;
-    const size_t words = r.action == "read" ? 3 : 2;
-    if (line.words.size() != words)
-        return error = r.action == "read" ? "sms read needs one INDEX"
-                                          : "sms " + r.action + " takes no INDEX",
+    const bool takesIndex = r.action == "read" || r.action == "delete";
+    if (r.action == "export") {
+        if (line.words.size() > 3)
+            return error = "sms export takes at most one FILE", false;
+        if (line.words.size() == 3)
+            r.file = line.words[2];
+        if (r.format.empty())
+            return error = "sms export needs --format csv or --format json", false;
+    } else if (line.words.size() != (takesIndex ? 3u : 2u)) {
+        return error = takesIndex ? "sms " + r.action + " needs one INDEX"
+                                  : "sms " + r.action + " takes no INDEX",
                false;
-    if (r.action == "read" && !(r.index = ParseCliInt(line.words[2], 0, 65535)))
+    }
+    if (takesIndex && !(r.index = ParseCliInt(line.words[2], 0, 65535)))
         return error = "INDEX is a storage position from 0 to 65535", false;
+    if (r.free && r.action != "archive")
+        return error = "--free belongs to sms archive", false;
+    if (!r.format.empty() && r.action != "export")
+        return error = "--format belongs to sms export", false;
     if (!r.exec.empty() && r.action != "watch")
         return error = "--exec belongs to sms watch", false;
     if (r.count && r.action != "watch")
         return error = "--count belongs to sms watch", false;
-    if (!r.storage.empty() && (r.action == "watch" || r.action == "send"))
+    if (!r.storage.empty() && (r.action == "watch" || r.action == "send" || r.action == "export"))
         return error = "--storage does not belong to sms " + r.action, false;
+    if (r.action == "export")
+        return true; // the archive only, no phone
     if (r.port && r.device)
         return error = "give either --port or --device, not both", false;
     if (!r.port && !r.device)
@@ -179,7 +193,11 @@ void RunExec(const std::string& command, const SmsRow& row, std::ostream& err) {
 int List(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream& err) {
     bool ok = link.ReadSms(r.storage);
     if (!ok && link.StoredMessages().empty() && link.SmsStorageReads().empty())
-        return Failed(err, link.LastError());
+        return SmsFailed(err, link.LastError());
+    // Kept before anything is printed: whatever the listing gave, also when it was cut short.
+    SmsKeeper keeper;
+    std::string archiveError;
+    const bool archived = keeper.Keep(link, link.StoredMessages(), archiveError);
     SmsRowBuilder rows;
     std::vector<std::string> problems;
     for (const StoredSms& sms : link.StoredMessages())
@@ -197,20 +215,25 @@ int List(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream&
     for (const std::string& p : problems)
         err << "harlune-cli: " << p << '\n';
     for (const auto& read : link.SmsStorageReads()) {
-        if (read.use.Full())
-            err << "harlune-cli: " << StorageFullSentence(read.use) << '\n';
+        if (std::string room = StorageRoomSentence(read.use); !room.empty())
+            err << "harlune-cli: " << room << '\n';
         if (read.error)
             err << "harlune-cli: " << read.error.text << '\n';
     }
+    if (!archived)
+        err << "harlune-cli: the messages were listed but not archived: " << archiveError << '\n';
     if (!ok)
         return IsConnectionFailure(link.LastError()) ? kExitConnection : kExitRefused;
-    return problems.empty() ? kExitOk : kExitRefused;
+    return problems.empty() && archived ? kExitOk : kExitRefused;
 }
 
 int Read(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream& err) {
     StoredSms sms;
     if (!link.ReadOneSms(r.storage.empty() ? "SM" : r.storage, *r.index, sms))
-        return Failed(err, link.LastError());
+        return SmsFailed(err, link.LastError());
+    SmsKeeper keeper;
+    std::string archiveError;
+    const bool archived = keeper.Keep(link, {sms}, archiveError);
     SmsRowBuilder rows;
     std::vector<std::string> problems;
     rows.Add(sms, problems);
@@ -218,81 +241,30 @@ int Read(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream&
         PrintRow(out, row, r.json);
     for (const std::string& p : problems)
         err << "harlune-cli: " << p << '\n';
-    return problems.empty() ? kExitOk : kExitRefused;
-}
-
-int Send(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream& err) {
-    // Reports come as +CDS only once the phone was asked to pass them on.
-    if (r.report && !link.EnableSmsNotices())
-        return Failed(err, link.LastError());
-    SmsSendOptions options;
-    options.statusReport = r.report;
-    options.maxParts = r.longText ? 10 : 1;
-    std::vector<int> references;
-    if (!link.SendLongSms(*r.text, *r.to, options, references)) {
-        for (int reference : references)
-            out << (r.json ? "{\"reference\":" + std::to_string(reference) + "}"
-                           : std::to_string(reference))
-                << '\n';
-        return Failed(err, link.LastError());
-    }
-    if (r.json) {
-        out << "{\"references\":[";
-        for (size_t i = 0; i < references.size(); ++i)
-            out << (i ? "," : "") << references[i];
-        out << "]}\n";
-    } else {
-        for (int reference : references)
-            out << reference << '\n';
-    }
-    out.flush();
-    if (!r.report)
-        return kExitOk;
-    std::vector<int> waiting = references;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReportWaitMs);
-    while (!waiting.empty() && std::chrono::steady_clock::now() < end) {
-        bool lineOk = link.WatchSms(1000, [&](const SmsNotice& notice) {
-            if (notice.kind != SmsNotice::Kind::StatusReport)
-                return;
-            DecodedSms report;
-            LinkError error;
-            if (!DecodeSmsPdu(notice.pduHex, notice.tpduLength, report, error)) {
-                err << "harlune-cli: a status report does not decode: " << error.text << '\n';
-                return;
-            }
-            auto it = std::find(waiting.begin(), waiting.end(), report.messageReference);
-            if (it == waiting.end())
-                return; // a report for an earlier message
-            waiting.erase(it);
-            const std::string outcome = DescribeStatus(report.status);
-            if (r.json)
-                out << "{\"reference\":" << report.messageReference
-                    << ",\"report\":" << JsonString(outcome) << "}\n";
-            else
-                out << "report\t" << report.messageReference << '\t' << TsvField(outcome) << '\n';
-            out.flush();
-        });
-        if (!lineOk)
-            return Failed(err, link.LastError());
-    }
-    if (!waiting.empty()) {
-        err << "harlune-cli: no delivery report came within a minute for " << waiting.size()
-            << " of " << references.size() << (references.size() == 1 ? " message\n" : " parts\n");
-        return kExitRefused;
-    }
-    return kExitOk;
+    if (!archived)
+        err << "harlune-cli: the message was read but not archived: " << archiveError << '\n';
+    return problems.empty() && archived ? kExitOk : kExitRefused;
 }
 
 int Watch(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream& err) {
     if (!link.EnableSmsNotices())
-        return Failed(err, link.LastError());
+        return SmsFailed(err, link.LastError());
     SmsRowBuilder pending; // parts of a concatenated message wait here for the rest
+    SmsKeeper keeper;
     int printed = 0;
     LinkError readError;
+    auto keep = [&](const StoredSms& sms) {
+        std::string archiveError;
+        if (!keeper.Keep(link, {sms}, archiveError))
+            err << "harlune-cli: a message was not archived: " << archiveError << '\n';
+    };
     auto onNotice = [&](const SmsNotice& notice) {
         std::vector<std::string> problems;
         if (notice.kind == SmsNotice::Kind::StatusReport) {
-            pending.Add({"", -1, 0, notice.tpduLength, notice.pduHex}, problems);
+            // Routed to us, not stored: the archive files it with no storage.
+            const StoredSms report{"", -1, 0, notice.tpduLength, notice.pduHex};
+            keep(report);
+            pending.Add(report, problems);
         } else {
             StoredSms sms;
             if (!link.ReadOneSms(notice.storage, notice.index, sms)) {
@@ -301,6 +273,7 @@ int Watch(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream
                     readError = link.LastError();
                 return;
             }
+            keep(sms);
             pending.Add(sms, problems);
         }
         for (const std::string& p : problems)
@@ -316,14 +289,21 @@ int Watch(CPhoneLink& link, const SmsRequest& r, std::ostream& out, std::ostream
     };
     while (!r.count || printed < *r.count) {
         if (!link.WatchSms(1000, onNotice))
-            return Failed(err, link.LastError());
+            return SmsFailed(err, link.LastError());
         if (readError)
-            return Failed(err, readError);
+            return SmsFailed(err, readError);
     }
     return kExitOk;
 }
 
 } // namespace
+
+int SmsFailed(std::ostream& err, const LinkError& e) {
+    err << "harlune-cli: " << e.text << '\n';
+    if (e.kind == LinkErrorKind::InvalidInput)
+        return kExitUsage;
+    return IsConnectionFailure(e) ? kExitConnection : kExitRefused;
+}
 
 bool IsSmsStorageCommand(const std::vector<std::string>& args) {
     ReadLine line;
@@ -353,6 +333,8 @@ int RunSmsCommand(const std::vector<std::string>& args, std::ostream& out, std::
     }
     if (r.debug)
         platform::SetDebugLogEnabled(true);
+    if (r.action == "export")
+        return ExportSmsCommand(r, out, err);
     std::optional<std::string> device = r.device;
     if (!device && !(device = ResolveCliPort(*r.port, &error))) {
         err << "harlune-cli: " << error << '\n';
@@ -368,6 +350,10 @@ int RunSmsCommand(const std::vector<std::string>& args, std::ostream& out, std::
     if (r.action == "read")
         return Read(*link, r, out, err);
     if (r.action == "send")
-        return Send(*link, r, out, err);
+        return SendSmsCommand(*link, r, out, err);
+    if (r.action == "delete")
+        return DeleteSmsCommand(*link, r, out, err);
+    if (r.action == "archive")
+        return ArchiveSmsCommand(*link, r, out, err);
     return Watch(*link, r, out, err);
 }

@@ -1,24 +1,6 @@
 #include "smsrows.h"
 
-#include <algorithm>
-
 #include "clioutput.h"
-
-namespace {
-
-bool SameMessage(const DecodedSms& a, const DecodedSms& b) {
-    return a.concat && b.concat && a.kind == b.kind && a.number == b.number &&
-           a.concat->reference == b.concat->reference && a.concat->total == b.concat->total;
-}
-
-// A header that cannot be right (255 parts never come, a part outside 1..total) is shown as a
-// message of its own instead of waiting for parts forever.
-bool Groupable(const DecodedSms& d) {
-    return d.concat && d.concat->total > 1 && d.concat->total < 255 && d.concat->sequence >= 1 &&
-           d.concat->sequence <= d.concat->total;
-}
-
-} // namespace
 
 void SmsRowBuilder::Add(const StoredSms& sms, std::vector<std::string>& problems) {
     DecodedSms decoded;
@@ -29,63 +11,32 @@ void SmsRowBuilder::Add(const StoredSms& sms, std::vector<std::string>& problems
                            " storage does not decode: " + error.text);
         return;
     }
-    if (!Groupable(decoded))
-        decoded.concat.reset();
-    if (decoded.concat) {
-        for (auto& group : m_groups) {
-            if (!SameMessage(group.front().decoded, decoded))
-                continue;
-            bool duplicate = std::any_of(group.begin(), group.end(), [&](const Part& p) {
-                return p.decoded.concat->sequence == decoded.concat->sequence;
-            });
-            if (!duplicate)
-                group.push_back({sms, std::move(decoded)});
-            return;
-        }
-    }
-    m_groups.push_back({{sms, std::move(decoded)}});
+    m_stat[{sms.storage, sms.index}] = sms.stat;
+    m_parts.Add({sms.storage, sms.index}, decoded);
 }
 
 std::vector<SmsRow> SmsRowBuilder::Take(bool completeOnly) {
     std::vector<SmsRow> rows;
-    std::vector<std::vector<Part>> kept;
-    for (auto& group : m_groups) {
-        std::sort(group.begin(), group.end(), [](const Part& a, const Part& b) {
-            return a.decoded.concat && b.decoded.concat &&
-                   a.decoded.concat->sequence < b.decoded.concat->sequence;
-        });
-        const DecodedSms& first = group.front().decoded;
-        const int total = first.concat ? first.concat->total : 1;
-        if (completeOnly && static_cast<int>(group.size()) < total) {
-            kept.push_back(std::move(group));
-            continue;
-        }
+    for (const messages::WholeMessage& whole :
+         completeOnly ? m_parts.TakeComplete() : m_parts.TakeAll()) {
+        const DecodedSms& first = whole.first;
         SmsRow row;
-        row.storage = group.front().stored.storage;
-        row.stat = group.front().stored.stat;
+        // The row lives where its lowest part does.
+        row.storage = whole.partLocations.front().storage;
+        row.stat = m_stat[{row.storage, whole.partLocations.front().index}];
         row.kind = first.kind;
         row.number = first.number;
         if (first.time)
             row.time = ToIso8601(*first.time);
-        row.have = static_cast<int>(group.size());
-        row.total = total;
-        size_t next = 0;
-        for (int k = 1; k <= total; ++k) {
-            if (next < group.size() &&
-                (!group[next].decoded.concat || group[next].decoded.concat->sequence == k)) {
-                const Part& part = group[next++];
-                row.indexes.push_back(part.stored.index);
-                row.text += part.decoded.kind == SmsKind::StatusReport
-                                ? DescribeStatus(part.decoded.status)
-                                : part.decoded.text;
-            } else {
-                row.text +=
-                    "[part " + std::to_string(k) + " of " + std::to_string(total) + " missing]";
-            }
-        }
+        row.have = whole.partsHave;
+        row.total = whole.partsTotal;
+        for (const messages::SmsLocation& where : whole.partLocations)
+            row.indexes.push_back(where.index);
+        row.text = first.kind == SmsKind::StatusReport ? DescribeStatus(first.status) : whole.text;
+        for (const messages::SmsLocation& where : whole.locations)
+            m_stat.erase({where.storage, where.index});
         rows.push_back(std::move(row));
     }
-    m_groups = std::move(kept);
     return rows;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // Stored messages as harlune-cli prints them: decoded, the parts of a concatenated message put
-// together into one row, as JSON objects or tab-separated lines.
+// together into one row (by messages::Reassembler), as JSON objects or tab-separated lines.
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "messages/reassembly.h"
 #include "phonelink/smsdecode.h"
 #include "phonelink/smslisting.h"
 
@@ -30,11 +32,8 @@ public:
     std::vector<SmsRow> Take(bool completeOnly = false);
 
 private:
-    struct Part {
-        StoredSms stored;
-        DecodedSms decoded;
-    };
-    std::vector<std::vector<Part>> m_groups;
+    messages::Reassembler m_parts;
+    std::map<std::pair<std::string, int>, int> m_stat; // +CMGL stat by storage and index
 };
 
 const char* SmsStatusName(int stat);

@@ -129,8 +129,11 @@ bool MessageArchive::Open(const std::string& path, std::string& error) {
 }
 
 bool MessageArchive::Add(const std::vector<ArchiveEntry>& entries, std::vector<bool>& stored,
-                         std::string& error) {
+                         std::string& error, int64_t* added) {
     stored.assign(entries.size(), false);
+    int64_t newOnes = 0;
+    if (added)
+        *added = 0;
     if (!m_db) {
         error = "The message archive is not open.";
         return false;
@@ -170,6 +173,8 @@ bool MessageArchive::Add(const std::vector<ArchiveEntry>& entries, std::vector<b
         insert.Int(10, decoded && sms.time ? UtcSeconds(*sms.time) : archivedAt);
         insert.Text(11, decoded ? sms.text : "");
         ok = sqlite3_step(*insert) == SQLITE_DONE;
+        if (ok)
+            newOnes += sqlite3_changes(m_db); // 0 when the message was already there
     }
     if (!ok) {
         error = Sentence("written");
@@ -181,6 +186,8 @@ bool MessageArchive::Add(const std::vector<ArchiveEntry>& entries, std::vector<b
         return false;
     }
     stored.assign(entries.size(), true);
+    if (added)
+        *added = newOnes;
     return true;
 }
 

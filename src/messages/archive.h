@@ -51,8 +51,10 @@ public:
 
     // All entries in one transaction. stored[i] says whether entry i is in the archive
     // afterwards (new or already there); on failure nothing is stored and all are false, so a
-    // caller deletes on the phone only what stored confirms.
-    bool Add(const std::vector<ArchiveEntry>& entries, std::vector<bool>& stored, std::string& error);
+    // caller deletes on the phone only what stored confirms. `added`, when given, counts the
+    // entries that were not there before.
+    bool Add(const std::vector<ArchiveEntry>& entries, std::vector<bool>& stored, std::string& error,
+             int64_t* added = nullptr);
 
     bool Count(int64_t& count, std::string& error);
     // Ordered by time (messages without a time stamp by when they were archived).

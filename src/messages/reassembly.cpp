@@ -27,6 +27,7 @@ void Reassembler::Add(const SmsLocation& where, const DecodedSms& sms) {
         whole.first = sms;
         whole.text = sms.text;
         whole.locations.push_back(where);
+        whole.partLocations.push_back(where);
         m_singles.emplace_back(m_order++, std::move(whole));
         return;
     }
@@ -38,7 +39,7 @@ void Reassembler::Add(const SmsLocation& where, const DecodedSms& sms) {
         pending.order = m_order++;
         pending.total = c.total;
     }
-    pending.parts.try_emplace(c.sequence, sms); // a duplicate keeps the first copy's text
+    pending.parts.try_emplace(c.sequence, sms, where); // a duplicate keeps the first copy's text
     pending.locations.push_back(where);
 }
 
@@ -53,12 +54,17 @@ std::vector<WholeMessage> Reassembler::Take(bool incompleteToo) {
             continue;
         }
         WholeMessage whole;
-        whole.first = p.parts.begin()->second;
+        whole.first = p.parts.begin()->second.first;
         whole.partsHave = static_cast<int>(p.parts.size());
         whole.partsTotal = p.total;
         for (int k = 1; k <= p.total; ++k) {
             auto part = p.parts.find(k);
-            whole.text += part != p.parts.end() ? part->second.text : MissingPartMarker(k, p.total);
+            if (part == p.parts.end()) {
+                whole.text += MissingPartMarker(k, p.total);
+                continue;
+            }
+            whole.text += part->second.first.text;
+            whole.partLocations.push_back(part->second.second);
         }
         whole.locations = std::move(p.locations);
         ready.emplace_back(p.order, std::move(whole));

@@ -20,6 +20,7 @@ struct WholeMessage {
     DecodedSms first;  // the lowest part present: number, time, kind of the whole message
     std::string text;  // parts joined in sequence order; a missing one as MissingPartMarker
     std::vector<SmsLocation> locations; // every slot the message occupies, duplicates included
+    std::vector<SmsLocation> partLocations; // the slot of each part present, in part order
     int partsHave = 1;
     int partsTotal = 1;
 };
@@ -40,7 +41,7 @@ private:
     struct Pending {
         size_t order = 0;
         int total = 1;
-        std::map<int, DecodedSms> parts; // by sequence
+        std::map<int, std::pair<DecodedSms, SmsLocation>> parts; // by sequence, the first copy
         std::vector<SmsLocation> locations;
     };
     using Key = std::tuple<int, std::string, int, int, bool>;

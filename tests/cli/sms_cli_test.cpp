@@ -1,14 +1,17 @@
 // harlune-cli's message commands against the emulated phone: messages delivered through the
-// phone's control commands appear in sms list and sms watch.
+// phone's control commands appear in sms list and sms watch, and what was read stays in the
+// archive when the phone deletes it or the line drops.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "cli/clirun.h"
+#include "cli/smskeep.h"
 #include "phonelink/simphone.h"
 #include "phonesim/control.h"
 
@@ -19,9 +22,23 @@ struct Result {
     std::string out, err;
 };
 
+Result RunTool(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    int status = RunCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
 class SmsCli : public ::testing::Test {
 protected:
-    void SetUp() override { Start(phonesim::PhoneState::Empty()); }
+    // The archive lives in a folder of the test's own, never in $HOME.
+    void SetUp() override {
+        char pattern[] = "/tmp/harlune-sms-cli-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        ::setenv("XDG_DATA_HOME", m_dir.c_str(), 1);
+        Start(phonesim::PhoneState::Empty());
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
     void Start(phonesim::PhoneState state) {
         sim.reset();
         sim = std::make_unique<SimPhone>(std::move(state));
@@ -29,15 +46,20 @@ protected:
     }
     Result On(std::vector<std::string> args) {
         args.insert(args.begin(), {"--device", sim->pty.DevicePath()});
-        std::ostringstream out, err;
-        int status = RunCli(args, out, err);
-        return {status, out.str(), err.str()};
+        return RunTool(args);
     }
     void Control(const std::string& line) {
         ASSERT_EQ(control->Run(line).rfind("OK", 0), 0u) << line;
     }
+    nlohmann::json Archived() {
+        Result r = RunTool({"sms", "export", "--format", "json"});
+        EXPECT_EQ(r.status, kExitOk) << r.err;
+        return nlohmann::json::parse(r.out);
+    }
+    std::string ArchiveFile() const { return (m_dir / "harlune" / "messages.sqlite").string(); }
     std::unique_ptr<SimPhone> sim;
     std::unique_ptr<phonesim::ControlCommands> control;
+    std::filesystem::path m_dir;
 };
 
 std::string LongText() {
@@ -83,6 +105,9 @@ TEST_F(SmsCli, ListShowsDeliveredMessagesWithPartsPutTogether) {
     Result empty = On({"sms", "read", "9"});
     EXPECT_EQ(empty.status, kExitRefused);
     EXPECT_NE(empty.err.find("message 9 of the SIM's storage"), std::string::npos) << empty.err;
+
+    // Listed twice and read once, each part is in the archive once.
+    EXPECT_EQ(Archived().size(), 6u);
 }
 
 TEST_F(SmsCli, AFullSimAndAnUndecodablePduAreReportedAndTheRestPrinted) {
@@ -132,11 +157,13 @@ TEST_F(SmsCli, WatchPrintsEachNewMessageOnceWhole) {
     std::ifstream ran(marker);
     std::string numbers((std::istreambuf_iterator<char>(ran)), {});
     EXPECT_EQ(numbers, "+4917012345|+4917099|");
+    EXPECT_EQ(Archived().size(), 4u) << "the single message and the three parts";
 }
 
+// The reports name the number as it went, without the blanks the user typed.
 TEST_F(SmsCli, SendLongWithReportsPrintsEveryPartAndItsOutcome) {
     Result r =
-        On({"sms", "send", "--long", "--report", "--to", "+4917012345", "--text", LongText()});
+        On({"sms", "send", "--long", "--report", "--to", "+49 170 12345", "--text", LongText()});
     ASSERT_EQ(r.status, kExitOk) << r.err;
     auto sent = sim->phone->Snapshot().sent;
     ASSERT_EQ(sent.size(), 3u);
@@ -165,11 +192,112 @@ TEST_F(SmsCli, UsageErrorsNeverTouchThePort) {
              {{"--device", "/nonexistent/tty", "sms", "send", "--long", "--to", "1"},
               "needs --text"},
              {{"--device", "/nonexistent/tty", "sms", "list", "--report"}, "belong to sms send"},
+             {{"--device", "/nonexistent/tty", "sms", "list", "--free"}, "belongs to sms archive"},
+             {{"--device", "/nonexistent/tty", "sms", "delete"}, "sms delete needs one INDEX"},
+             {{"sms", "export", "a", "b", "--format", "csv"}, "at most one FILE"},
+             {{"sms", "export"}, "needs --format csv or --format json"},
              {{"sms", "list"}, "--port N or --device PATH"}}) {
         std::ostringstream out, err;
         EXPECT_EQ(RunCli(args, out, err), kExitUsage) << message;
         EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
     }
+}
+
+TEST(SmsStorageRoom, FullAndNearlyFullAreSaid) {
+    for (auto [used, total, said] : std::vector<std::tuple<int, int, std::string>>{
+             {2, 2, "the SIM's message storage is full (2 of 2)"},
+             {1, 2, ""},
+             {8, 10, "the SIM's message storage is nearly full (8 of 10)"},
+             {7, 10, ""},
+             {90, 100, "the SIM's message storage is nearly full (90 of 100)"},
+             {89, 100, ""},
+             {3, -1, ""}}) {
+        const std::string sentence = StorageRoomSentence({"SM", used, total});
+        EXPECT_EQ(sentence.substr(0, said.size()), said) << used << " of " << total;
+        EXPECT_EQ(sentence.empty(), said.empty()) << sentence;
+    }
+}
+
+TEST_F(SmsCli, DeleteArchivesFirstAndDeletesNothingTheArchiveCouldNotTake) {
+    Control("deliver +4917012345 one");
+    Control("deliver +4917012345 two");
+    Result gone = On({"sms", "delete", "1"});
+    ASSERT_EQ(gone.status, kExitOk) << gone.err;
+    EXPECT_EQ(gone.out, "Deleted message 1 of the SIM's storage; the archive keeps it.\n");
+    EXPECT_EQ(sim->phone->Snapshot().smsSim.messages.count(1), 0u);
+    const std::string csv = (m_dir / "out.csv").string();
+    Result file = RunTool({"sms", "export", "--format", "csv", csv});
+    ASSERT_EQ(file.status, kExitOk) << file.err;
+    EXPECT_EQ(file.out, "Exported 1 message to " + csv + ".\n");
+    std::ifstream in(csv);
+    std::string header, row;
+    ASSERT_TRUE(std::getline(in, header) && std::getline(in, row));
+    EXPECT_NE(row.find(",SM,1,unread,deliver,+4917012345,"), std::string::npos) << row;
+    EXPECT_NE(row.find(",one,"), std::string::npos) << row;
+
+    // An archive that cannot take the message: it stays on the phone, and the sentence says why.
+    std::filesystem::remove(ArchiveFile() + "-wal");
+    std::filesystem::remove(ArchiveFile() + "-shm");
+    std::ofstream(ArchiveFile(), std::ios::trunc) << "not a database, not even close to one";
+    Result kept = On({"sms", "delete", "2"});
+    EXPECT_EQ(kept.status, kExitRefused);
+    EXPECT_NE(kept.err.find("message 2 of the SIM's storage was not deleted, because it could not "
+                            "be archived: The message archive "),
+              std::string::npos)
+        << kept.err;
+    EXPECT_EQ(sim->phone->Snapshot().smsSim.messages.count(2), 1u);
+    Result none = On({"sms", "archive", "--free"});
+    EXPECT_EQ(none.status, kExitRefused);
+    EXPECT_NE(none.err.find("nothing was archived or deleted: "), std::string::npos) << none.err;
+    EXPECT_EQ(sim->phone->Snapshot().smsSim.messages.count(2), 1u);
+}
+
+TEST_F(SmsCli, ArchiveFreeEmptiesTheStorageOnceEverythingIsArchived) {
+    phonesim::PhoneState state = phonesim::PhoneState::Empty();
+    state.smsSim.size = 10;
+    Start(state);
+    for (int i = 0; i < 5; ++i)
+        Control("deliver +4917012345 message " + std::to_string(i));
+    Control("deliver-parts +4917099 2,3,1 " + LongText()); // positions 6..8
+    Result list = On({"sms", "list", "--storage", "SM"});
+    ASSERT_EQ(list.status, kExitOk) << list.err;
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 6);
+    EXPECT_NE(list.err.find("the SIM's message storage is nearly full (8 of 10)"),
+              std::string::npos)
+        << list.err;
+
+    // Everything is archived already: freeing adds nothing and deletes all eight.
+    Result freed = On({"sms", "archive", "--free"});
+    ASSERT_EQ(freed.status, kExitOk) << freed.err;
+    EXPECT_EQ(freed.out, "Read 8 messages, 0 of them new to the archive; freed 8 messages on the "
+                         "phone.\nSIM 0 of 10, phone 0 of 100\n");
+    EXPECT_TRUE(sim->phone->Snapshot().smsSim.messages.empty());
+    Result again = On({"--json", "sms", "archive"});
+    ASSERT_EQ(again.status, kExitOk) << again.err;
+    EXPECT_EQ(nlohmann::json::parse(again.out)["archived"], 0);
+
+    auto archived = Archived();
+    ASSERT_EQ(archived.size(), 8u);
+    int parts = 0;
+    for (const auto& m : archived)
+        parts += m.contains("parts");
+    EXPECT_EQ(parts, 3) << "the long message's parts are kept as they came";
+}
+
+TEST_F(SmsCli, AListingCutByAHangUpLosesNothingArchived) {
+    Control("deliver +4917012345 early");
+    ASSERT_EQ(On({"sms", "list"}).status, kExitOk);
+    for (int i = 0; i < 5; ++i)
+        Control("deliver +4917012345 late " + std::to_string(i));
+    // The phone sends half of the listing of six, then hangs up.
+    sim->phone->AddFault({"AT+CMGL", phonesim::FaultAction::DropMidReply, 0, 1});
+    Result cut = On({"sms", "list"});
+    EXPECT_EQ(cut.status, kExitConnection);
+    const long listed = std::count(cut.out.begin(), cut.out.end(), '\n');
+    EXPECT_GE(listed, 2) << cut.out;
+    EXPECT_LT(listed, 6) << cut.out;
+    // What came before the cut is archived beside the earlier one, nothing twice.
+    EXPECT_EQ(static_cast<long>(Archived().size()), listed);
 }
 
 } // namespace

@@ -41,9 +41,12 @@ TEST_F(ArchiveTest, AddingTwiceNeverDuplicatesAndTheArchiveOutlivesThePhone) {
     std::vector<bool> stored;
     ASSERT_TRUE(archive.Add(listing, stored, error)) << error;
     EXPECT_EQ(stored, std::vector<bool>(3, true)) << "an undecodable PDU is kept as it came";
-    ASSERT_TRUE(archive.Add(listing, stored, error)) << error;
+    int64_t added = -1;
+    ASSERT_TRUE(archive.Add(listing, stored, error, &added)) << error;
+    EXPECT_EQ(added, 0);
     // The same message under another phone is another row.
-    ASSERT_TRUE(archive.Add({{"Phone 2", "SM", 1, 1, kSipgate, 27}}, stored, error)) << error;
+    ASSERT_TRUE(archive.Add({{"Phone 2", "SM", 1, 1, kSipgate, 27}}, stored, error, &added)) << error;
+    EXPECT_EQ(added, 1);
 
     MessageArchive reopened; // as after the phone deleted them and the program restarted
     ASSERT_TRUE(reopened.Open(m_path, error)) << error;

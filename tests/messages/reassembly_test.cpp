@@ -27,6 +27,7 @@ struct ReassemblyCase {
     std::vector<Arrival> arrivals;
     std::vector<std::string> texts; // TakeAll, in order of first arrival
     std::vector<std::vector<int>> indexes;
+    std::vector<std::vector<int>> partIndexes; // the first copy of each part, in part order
     int completeCount;              // how many TakeComplete yields first
 };
 
@@ -48,6 +49,10 @@ TEST_P(ReassemblyTest, Joins) {
         for (const auto& where : complete[i].locations)
             indexes.push_back(where.index);
         EXPECT_EQ(indexes, c.indexes[i]);
+        indexes.clear();
+        for (const auto& where : complete[i].partLocations)
+            indexes.push_back(where.index);
+        EXPECT_EQ(indexes, c.partIndexes[i]);
     }
     EXPECT_TRUE(collector.TakeAll().empty());
 }
@@ -56,21 +61,21 @@ INSTANTIATE_TEST_SUITE_P(
     Listings, ReassemblyTest,
     ::testing::Values(
         ReassemblyCase{"OutOfOrder", {{3, Part("c", 3, 3)}, {1, Part("a", 3, 1)}, {2, Part("b", 3, 2)}},
-                       {"abc"}, {{3, 1, 2}}, 1},
+                       {"abc"}, {{3, 1, 2}}, {{1, 2, 3}}, 1},
         ReassemblyCase{"DuplicateDroppedSlotKept",
                        {{1, Part("a", 2, 1)}, {2, Part("a", 2, 1)}, {3, Part("b", 2, 2)}},
-                       {"ab"}, {{1, 2, 3}}, 1},
+                       {"ab"}, {{1, 2, 3}}, {{1, 3}}, 1},
         ReassemblyCase{"MissingPartMarked", {{1, Part("a", 3, 1)}, {2, Part("c", 3, 3)}},
-                       {"a[part 2 of 3 missing]c"}, {{1, 2}}, 0},
+                       {"a[part 2 of 3 missing]c"}, {{1, 2}}, {{1, 2}}, 0},
         ReassemblyCase{"OtherSenderSameReference",
                        {{1, Part("a", 2, 1)}, {2, Part("x", 2, 1, "+441234")}, {3, Part("b", 2, 2)}},
-                       {"ab", "x[part 2 of 2 missing]"}, {{1, 3}, {2}}, 1},
+                       {"ab", "x[part 2 of 2 missing]"}, {{1, 3}, {2}}, {{1, 3}, {2}}, 1},
         ReassemblyCase{"SingleBetweenParts", {{1, Part("a", 2, 1)}, {2, Part("solo", -1, 0)}, {3, Part("b", 2, 2)}},
-                       {"ab", "solo"}, {{1, 3}, {2}}, 2},
+                       {"ab", "solo"}, {{1, 3}, {2}}, {{1, 3}, {2}}, 2},
         ReassemblyCase{"BadHeadersStandAlone",
                        {{1, Part("zero", 3, 0)}, {2, Part("beyond", 2, 3)}, {3, Part("max", 255, 1)},
                         {4, Part("none", 0, 0)}},
-                       {"zero", "beyond", "max", "none"}, {{1}, {2}, {3}, {4}}, 4}),
+                       {"zero", "beyond", "max", "none"}, {{1}, {2}, {3}, {4}}, {{1}, {2}, {3}, {4}}, 4}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(StatusMatch, ByReferenceAndNumberInEitherForm) {
