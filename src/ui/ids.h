@@ -32,6 +32,9 @@ constexpr int ID_FILE_EXPORT_PHONEBOOK = 32792;
 constexpr int ID_FILE_IMPORT_CONTACTS = 32793;
 constexpr int ID_FILE_BACKUP_PHONE = 32794;
 constexpr int ID_FILE_RESTORE_BACKUP = 32795;
+// Copy (or move) between the two storages, with the same preview.
+constexpr int ID_FILE_COPY_SIM_TO_PHONE = 32796;
+constexpr int ID_FILE_COPY_PHONE_TO_SIM = 32797;
 
 // Framework commands.
 constexpr int ID_FILE_NEW = 57600;

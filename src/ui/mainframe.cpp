@@ -146,6 +146,9 @@ void CMainFrame::buildMenus() {
     file->addAction(addCommand(ui::ID_FILE_BACKUP_PHONE, QStringLiteral("&Back up phone...")));
     file->addAction(addCommand(ui::ID_FILE_RESTORE_BACKUP, QStringLiteral("&Restore backup...")));
     file->addSeparator();
+    file->addAction(addCommand(ui::ID_FILE_COPY_SIM_TO_PHONE, QStringLiteral("Cop&y SIM card to phone memory...")));
+    file->addAction(addCommand(ui::ID_FILE_COPY_PHONE_TO_SIM, QStringLiteral("Copy phone &memory to SIM card...")));
+    file->addSeparator();
     file->addAction(addCommand(ui::ID_APP_EXIT, QStringLiteral("E&xit")));
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -295,6 +298,8 @@ bool CMainFrame::frameHandles(int commandId) const {
     case ui::ID_FILE_IMPORT_CONTACTS:
     case ui::ID_FILE_BACKUP_PHONE:
     case ui::ID_FILE_RESTORE_BACKUP:
+    case ui::ID_FILE_COPY_SIM_TO_PHONE:
+    case ui::ID_FILE_COPY_PHONE_TO_SIM:
         return FileCommands() && connected();
     case ui::ID_NEXT_PANE:
     case ui::ID_PREV_PANE:
@@ -343,6 +348,8 @@ void CMainFrame::runFrameCommand(int commandId) {
     case ui::ID_FILE_IMPORT_CONTACTS:
     case ui::ID_FILE_BACKUP_PHONE:
     case ui::ID_FILE_RESTORE_BACKUP:
+    case ui::ID_FILE_COPY_SIM_TO_PHONE:
+    case ui::ID_FILE_COPY_PHONE_TO_SIM:
         FileCommands()(*this, commandId);
         break;
     case ui::ID_SHOW_PHONEBOOK:

@@ -63,18 +63,21 @@ void ShowWrittenOutcome(CMainFrame& frame, const ImportOutcome& outcome, const s
     std::string text = outcome.Summary();
     if (!outcome.failures.empty())
         text += " First refusal: " + outcome.failures.front();
-    frame.SetStatusText(text + more);
-    // The views show the lists; a new one shows them as they are now.
+    // The views show the lists; a new one shows them as they are now. The new view clears the
+    // status line, so the summary goes on it afterwards.
     if (frame.CurrentViewId() == ui::VIEW_PHONEBOOK)
         frame.SwitchView(ui::VIEW_PHONEBOOK);
+    frame.SetStatusText(text + more);
 }
 
 // The preview, then the writing; `afterWrite` runs once the entries are written (a restore's
 // melodies), and its sentence joins the summary.
 void PreviewAndWrite(CMainFrame& frame, CPhoneLink& link, CImportPreviewDlg::Planner planner, const QString& title,
                      bool storageChoice, const std::function<bool()>& beforeWrite = {},
-                     const std::function<std::string()>& afterWrite = {}) {
+                     const std::function<std::string()>& afterWrite = {}, uint8_t fixedStorage = 0) {
     CImportPreviewDlg dialog(std::move(planner), title, storageChoice, &frame);
+    if (fixedStorage)
+        dialog.FixStorage(fixedStorage);
     if (dialog.exec() != QDialog::Accepted) {
         frame.SetStatusText("Nothing was written.");
         return;
@@ -215,6 +218,52 @@ void RestoreBackup(CMainFrame& frame, CPhoneLink& link) {
         });
 }
 
+const char* StorageWords(uint8_t storage) { return storage == kStorageSim ? "the SIM card" : "the phone memory"; }
+
+// The entries of one storage into the other, through the preview; the originals are erased only
+// when the user then asks for a move, and only those the other storage now holds.
+void CopyBetweenStorages(CMainFrame& frame, CPhoneLink& link, uint8_t from, uint8_t to) {
+    std::vector<PhonebookEntry> originals;
+    for (const auto& e : link.Entries(from))
+        originals.push_back(*e);
+    if (originals.empty()) {
+        frame.SetStatusText(std::string("There is nothing to copy: ") + StorageWords(from) + " holds no entry.");
+        return;
+    }
+    const NumberMatcher matcher = UserNumberMatcher();
+    const std::vector<Contact> contacts = EntriesAsContacts(originals);
+    bool written = false;
+    const QString title = from == kStorageSim ? QStringLiteral("Copy SIM card to phone memory")
+                                              : QStringLiteral("Copy phone memory to SIM card");
+    PreviewAndWrite(
+        frame, link, [&](uint8_t) { return PlanIntoStorages(contacts, link, to, to, matcher); }, title, false,
+        {},
+        [&] {
+            written = true;
+            return std::string();
+        },
+        to);
+    if (!written)
+        return;
+    const QString question = QStringLiteral("Erase the copied entries from %1 (a move)?\n\nOnly the entries that %2 "
+                                            "now holds are erased; the others stay.")
+                                 .arg(QString::fromLatin1(StorageWords(from)), QString::fromLatin1(StorageWords(to)));
+    if (QMessageBox::question(&frame, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) !=
+        QMessageBox::Yes)
+        return;
+    int erased = 0;
+    std::string why;
+    const bool ok = EraseMovedOriginals(originals, from, to, link, matcher, &erased, &why);
+    std::string text = "Erased " + std::to_string(erased) + " of " + std::to_string(originals.size()) + " entries from " +
+                       StorageWords(from);
+    if (erased < static_cast<int>(originals.size()))
+        text += "; the others were not copied and stay";
+    const std::string summary = frame.StatusText().toStdString();
+    if (frame.CurrentViewId() == ui::VIEW_PHONEBOOK)
+        frame.SwitchView(ui::VIEW_PHONEBOOK);
+    frame.SetStatusText(summary + " " + text + (ok ? "." : ": " + why));
+}
+
 } // namespace
 
 void RunContactsFileCommand(CMainFrame& frame, int commandId) {
@@ -224,11 +273,21 @@ void RunContactsFileCommand(CMainFrame& frame, int commandId) {
         frame.SetStatusText("There is no connection to the phone.");
         return;
     }
+    // A read the user stopped left lists that are not the phone's: planning against them would
+    // take entries not read for missing ones.
+    for (uint8_t storage : {kStorageSim, kStoragePhone})
+        if (link->StorageError(storage).kind == LinkErrorKind::Stopped) {
+            frame.SetStatusText("Nothing was done: the phone book was not read to its end, so the lists are not "
+                                "the phone's. Read it again first.");
+            return;
+        }
     switch (commandId) {
     case ui::ID_FILE_EXPORT_PHONEBOOK: ExportPhonebook(frame, *link); break;
     case ui::ID_FILE_IMPORT_CONTACTS: ImportContacts(frame, *link); break;
     case ui::ID_FILE_BACKUP_PHONE: BackUpPhone(frame, *link); break;
     case ui::ID_FILE_RESTORE_BACKUP: RestoreBackup(frame, *link); break;
+    case ui::ID_FILE_COPY_SIM_TO_PHONE: CopyBetweenStorages(frame, *link, kStorageSim, kStoragePhone); break;
+    case ui::ID_FILE_COPY_PHONE_TO_SIM: CopyBetweenStorages(frame, *link, kStoragePhone, kStorageSim); break;
     default: break;
     }
 }

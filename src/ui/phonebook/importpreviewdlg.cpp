@@ -91,6 +91,11 @@ CImportPreviewDlg::CImportPreviewDlg(Planner planner, const QString& title, bool
     replan();
 }
 
+void CImportPreviewDlg::FixStorage(uint8_t storage) {
+    m_storage->setCurrentIndex(m_storage->findData(storage)); // replans
+    m_storage->setEnabled(false);
+}
+
 void CImportPreviewDlg::replan() {
     m_plans = m_planner(static_cast<uint8_t>(m_storage->currentData().toInt()));
     m_table->setRowCount(0);

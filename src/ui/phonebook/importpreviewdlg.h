@@ -28,6 +28,9 @@ public:
     // `storageChoice`: false when the target is fixed (a restore goes where the backup says).
     CImportPreviewDlg(Planner planner, const QString& title, bool storageChoice, QWidget* parent = nullptr);
 
+    // A copy between the storages: the target shown and fixed.
+    void FixStorage(uint8_t storage);
+
     ImportPreviewChoice Choice() const;
     const std::vector<contacts::StoragePlan>& Plans() const { return m_plans; }
     QTableWidget* Table() const { return m_table; }

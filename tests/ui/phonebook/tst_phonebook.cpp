@@ -19,9 +19,11 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -125,6 +127,7 @@ private slots:
     void dialogHoldsToDeclaredLengths();
     void deleteRemovesExactlyThatEntryAndUndoRestoresIt();
     void smsOpensFormWithNumber();
+    void copyBetweenStoragesThenMove();
 
 private:
     std::unique_ptr<Harness> m_harness;
@@ -510,6 +513,36 @@ void PhonebookTest::deleteRemovesExactlyThatEntryAndUndoRestoresIt() {
     QCOMPARE(after.sim.entries.at(2).number, before.sim.entries.at(2).number);
     QCOMPARE(list->rowCount(), 30);
     QVERIFY2(m_harness->Frame()->StatusText().startsWith(QStringLiteral("Restored")),
+             qPrintable(m_harness->Frame()->StatusText()));
+}
+
+void PhonebookTest::copyBetweenStoragesThenMove() {
+    phonesim::PhoneState state = phonesim::PhoneState::Empty();
+    state.sim.entries[1] = {"0170111", 129, "Ann/M"};
+    state.sim.entries[2] = {"0170222", 129, "Bob"};
+    state.memory.entries[4] = {"0170222", 129, "Bob"};
+    m_harness = std::make_unique<Harness>(state);
+    m_harness->ShowPhonebook();
+    m_harness->Select(kSim);
+    // The preview's Import, then Yes to the move: only Ann goes over, both leave the SIM, as the
+    // phone memory now holds each of them.
+    QString fixedTarget;
+    auto preview = pbtest::WhenShown("CImportPreviewDlg", [&](QWidget* dlg) {
+        auto* target = dlg->findChild<QComboBox*>(QStringLiteral("targetStorage"));
+        fixedTarget = target->isEnabled() ? QString() : target->currentText();
+        QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("import")), Qt::LeftButton);
+    });
+    auto move = pbtest::WhenShown("QMessageBox", [](QWidget* box) {
+        QTest::mouseClick(static_cast<QMessageBox*>(box)->button(QMessageBox::Yes), Qt::LeftButton);
+    });
+    m_harness->Frame()->OnCommand(ui::ID_FILE_COPY_SIM_TO_PHONE);
+    QCOMPARE(fixedTarget, QStringLiteral("Phone memory"));
+    const phonesim::PhoneState after = m_harness->Phone().Snapshot();
+    QVERIFY(after.sim.entries.empty());
+    QCOMPARE(after.memory.entries.size(), size_t{2});
+    QCOMPARE(after.memory.entries.at(1).name, std::string("Ann/M"));
+    QCOMPARE(m_harness->Frame()->PhoneLink()->Entries(kStoragePhone).size(), size_t{2});
+    QVERIFY2(m_harness->Frame()->StatusText().contains(QStringLiteral("Erased 2 of 2 entries from the SIM card.")),
              qPrintable(m_harness->Frame()->StatusText()));
 }
 
