@@ -8,7 +8,6 @@
 #include "ui/strings.h"
 #include "ui/winapp.h"
 
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -79,7 +78,7 @@ void CImageRight::OnUpload() {
     m_chunks.reset();
     m_busy = true;
     // A phone that trickles its answers must not hold the pane busy for days.
-    SetSessionLimit(PushSessionLimitMs(std::min<int64_t>(QFileInfo(m_uploadPath).size(), upload::kMaxUploadBytes)));
+    SetSessionLimit(PushSessionLimitMs(std::min<int64_t>(std::max<int64_t>(0, pictures::FileSize(m_uploadPath)), upload::kMaxUploadBytes)));
     const tOBEX_ERRORS rc = Open(channel, address, &m_openHeaders, upload::kChunkSize);
     if (rc != OBEX_SUCCESS) {
         m_busy = false;

@@ -23,5 +23,15 @@ struct FileBytes {
 };
 
 FileBytes ReadWholeFile(const QString& path, int64_t maxBytes);
+// The size of a regular file, -1 when it cannot be learnt.
+int64_t FileSize(const QString& path);
+
+// File names are bytes; most are UTF-8, some are not (copied from an old camera or another
+// system). DecodeFileName keeps every byte: one that is not part of valid UTF-8 becomes the lone
+// surrogate U+DC80..U+DCFF, which EncodeFileName turns back into that byte, so the file opens by
+// its own name. ShownFileName is the same name for the eye, with U+FFFD for each such byte.
+QString DecodeFileName(const QByteArray& bytes);
+QByteArray EncodeFileName(const QString& name);
+QString ShownFileName(const QString& name);
 
 } // namespace pictures

@@ -1,5 +1,7 @@
 #include "imageleft.h"
 
+#include "filebytes.h"
+
 #include "ui/ids.h"
 #include "ui/pictures/picturefolder.h"
 #include "ui/pictures/picturepane.h"
@@ -58,8 +60,12 @@ void CImageLeft::OnInitialUpdate() {
                                  " color: palette(highlighted-text); }"));
     const pictures::PictureDir dir = pictures::ReadPictureDir();
     m_folderProblem = dir.ok ? QString() : dir.problem;
+    bool anyFolder = false;
     for (const QString& model : kModels)
-        fillModelFolder(model, insertModel(model), dir.ok, dir.path);
+        anyFolder = fillModelFolder(model, insertModel(model), dir.ok, dir.path) || anyFolder;
+    // One model's folder is enough: a missing one for a phone the user does not have is no fault.
+    if (anyFolder)
+        m_folderProblem.clear();
 }
 
 QTreeWidgetItem* CImageLeft::insertModel(const QString& model) {
@@ -78,27 +84,30 @@ QTreeWidgetItem* CImageLeft::insertModel(const QString& model) {
     return item;
 }
 
-void CImageLeft::fillModelFolder(const QString& model, QTreeWidgetItem* modelItem, bool folderKnown,
+bool CImageLeft::fillModelFolder(const QString& model, QTreeWidgetItem* modelItem, bool folderKnown,
                                  const QString& dir) {
     // Without the registry value there is no folder to look in, and no guessing one.
     if (!folderKnown)
-        return;
+        return false;
     const QString folder = dir + u'/' + model;
     const pictures::ModelFolder listing = pictures::ReadModelFolder(folder);
     if (!listing.exists) {
         if (m_folderProblem.isEmpty())
             m_folderProblem = QStringLiteral("the picture folder %1 does not exist").arg(folder);
-        return;
+        return false;
     }
     const QIcon entryIcon = ui::ResourceIcon(ui::IDI_PHONEBOOK_ENTRY);
     for (const QString& name : listing.entries) {
         const QString path = folder + u'/' + name;
         m_itemPaths.append(path);
-        auto* item = new QTreeWidgetItem(QStringList{name});
+        const QString shown = pictures::ShownFileName(name);
+        auto* item = new QTreeWidgetItem(QStringList{shown});
+        item->setToolTip(0, shown); // the pane is narrow; the whole name is one hover away
         item->setIcon(0, entryIcon);
         item->setData(0, kPathRole, path);
         modelItem->addChild(item);
     }
+    return true;
 }
 
 void CImageLeft::onSelChanged(QTreeWidgetItem* item) {

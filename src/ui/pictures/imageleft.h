@@ -31,7 +31,8 @@ public:
 
 private:
     QTreeWidgetItem* insertModel(const QString& model);
-    void fillModelFolder(const QString& model, QTreeWidgetItem* modelItem, bool folderKnown, const QString& dir);
+    // Whether the model's folder exists.
+    bool fillModelFolder(const QString& model, QTreeWidgetItem* modelItem, bool folderKnown, const QString& dir);
     void onSelChanged(QTreeWidgetItem* item);
 
     QPointer<CPicturePane> m_pRightPane;

@@ -1,8 +1,9 @@
 #include "picturefolder.h"
 
+#include "filebytes.h"
 #include "platform/registry.h"
 
-#include <QDir>
+#include <dirent.h>
 
 #include <algorithm>
 #include <cstring>
@@ -83,13 +84,17 @@ QStringList ListedEntries(QStringList names) {
 
 ModelFolder ReadModelFolder(const QString& folder) {
     ModelFolder result;
-    QDir dir(folder);
-    if (!dir.exists())
+    // Read as bytes: a name that is not UTF-8 is still listed, and still opens (filebytes.h).
+    DIR* dir = ::opendir(EncodeFileName(folder).constData());
+    if (!dir)
         return result;
     result.exists = true;
+    QStringList names;
     // Every entry of any type, hidden ones and dangling links too.
-    result.entries = ListedEntries(
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted));
+    while (const dirent* entry = ::readdir(dir))
+        names << DecodeFileName(QByteArray(entry->d_name));
+    ::closedir(dir);
+    result.entries = ListedEntries(std::move(names));
     return result;
 }
 

@@ -305,6 +305,34 @@ TEST(PictureFolder, ReadsOneLevelOfAnyEntry) {
     EXPECT_FALSE(pictures::ReadModelFolder(dir.path() + "/none").exists);
 }
 
+TEST(PictureFolder, NamesThatAreNotUtf8AreListedShownAndOpened) {
+    QTemporaryDir dir;
+    // Latin-1 "é", a lone continuation byte, an overlong '/', a cut sequence; and proper UTF-8.
+    const std::vector<std::string> raw = {"caf\xE9.jpg", "\x80x.gif", "\xC0\xAF.png", "end\xE2\x82", "\xC3\xA9t\xC3\xA9.bmp"};
+    for (const std::string& name : raw) {
+        const std::string path = QFile::encodeName(dir.path()).toStdString() + "/" + name;
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_TRUE(f) << name;
+        std::fputs(name.c_str(), f);
+        std::fclose(f);
+    }
+    const pictures::ModelFolder listing = pictures::ReadModelFolder(dir.path());
+    ASSERT_EQ(listing.entries.size(), raw.size());
+    QStringList shown;
+    for (const QString& entry : listing.entries) {
+        shown << pictures::ShownFileName(entry);
+        const pictures::FileBytes file = pictures::ReadWholeFile(dir.path() + "/" + entry, 100);
+        ASSERT_EQ(file.status, pictures::FileReadStatus::Ok) << file.error.toStdString();
+        EXPECT_EQ(pictures::EncodeFileName(entry), file.bytes) << "opened by its own bytes";
+    }
+    EXPECT_EQ(shown, (QStringList{QString::fromUtf8("caf\xEF\xBF\xBD.jpg"), QString::fromUtf8("end\xEF\xBF\xBD\xEF\xBF\xBD"),
+                                  QString::fromUtf8("\xC3\xA9t\xC3\xA9.bmp"), QString::fromUtf8("\xEF\xBF\xBDx.gif"),
+                                  QString::fromUtf8("\xEF\xBF\xBD\xEF\xBF\xBD.png")}));
+    EXPECT_EQ(pictures::FileSize(dir.path() + "/" + listing.entries[0]), 8);
+    for (const std::string& name : raw) // the temporary folder's own clean-up cannot name them
+        std::remove((QFile::encodeName(dir.path()).toStdString() + "/" + name).c_str());
+}
+
 class PictureDirTest : public testing::Test {
 protected:
     static constexpr const char* kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Dunmere\\Harlune";

@@ -254,6 +254,13 @@ void PictureBrowserTest::missingFolderSettingLeavesModelsEmptyAndSaysWhere() {
     QCOMPARE(left()->topLevelItem(1)->childCount(), 0);
     QVERIFY2(m_frame->StatusText().contains(m_dir.path() + "/elsewhere/T39"), qPrintable(m_frame->StatusText()));
     QVERIFY(m_messages->messages.isEmpty());
+
+    // One model's folder is enough: the other phone's missing folder is no fault.
+    QDir().mkpath(m_dir.path() + "/elsewhere/T68");
+    WriteFile(m_dir.path() + "/elsewhere/T68", "b.gif", "x");
+    QVERIFY(showBrowser());
+    QCOMPARE(left()->topLevelItem(1)->childCount(), 1);
+    QVERIFY2(!m_frame->StatusText().contains("No pictures"), qPrintable(m_frame->StatusText()));
 }
 
 void PictureBrowserTest::uploadArrivesByteIdentical_data() {
