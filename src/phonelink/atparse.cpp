@@ -3,8 +3,8 @@
 #include <cstdint>
 
 namespace {
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+} // namespace
 
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && IsBlank(s.front()))
@@ -13,6 +13,8 @@ std::string_view TrimBlanks(std::string_view s) {
         s.remove_suffix(1);
     return s;
 }
+
+namespace {
 
 // The part of a line after "prefix:", with the blanks after the colon gone; phones differ on
 // whether they put one there.

@@ -14,6 +14,8 @@
 // 103 and "" gives 0. Wraps in 32 bits instead of overflowing.
 int ParseDigits(std::string_view field);
 bool IsAllDigits(std::string_view field); // non-empty and only '0'..'9'
+// Without the spaces and tabs at either end.
+std::string_view TrimBlanks(std::string_view s);
 
 // "+CPBR: (1-250),40,18": the positions a storage offers and the longest number and text it takes
 // (-1 when the phone leaves them out).

@@ -1,5 +1,7 @@
 #include "replyframer.h"
 
+#include "atparse.h"
+
 #include <array>
 
 namespace {
@@ -35,16 +37,8 @@ constexpr std::array<std::string_view, 20> kUnsolicitedPrefixes{
     "+CMT:", "+CDS:", "+CDSI:", "+CBM:", "+CUSD:", "^", "*ECAV:", "*EMRDY:", "+CSSU:", "+CSSI:",
 };
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 const Terminator* FindTerminator(std::string_view line) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     for (const auto& t : kTerminators)
         if (t.prefix ? line.starts_with(t.text) : line == t.text)
             return &t;
@@ -54,7 +48,7 @@ const Terminator* FindTerminator(std::string_view line) {
 } // namespace
 
 CReplyFramer::CReplyFramer(std::string_view command, bool expectPrompt, bool echoOn)
-    : m_command(Trim(command)), m_expectPrompt(expectPrompt),
+    : m_command(TrimBlanks(command)), m_expectPrompt(expectPrompt),
       m_dialing(m_command.starts_with("ATD") || m_command.starts_with("atd") || m_command == "ATA"),
       m_echoOn(echoOn && !m_command.empty()) {}
 
@@ -66,7 +60,7 @@ bool CReplyFramer::IsFinalResult(std::string_view line, bool* success) {
 }
 
 bool CReplyFramer::IsUnsolicited(std::string_view line) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     for (std::string_view prefix : kUnsolicitedPrefixes)
         if (line.starts_with(prefix))
             return true;
@@ -74,12 +68,12 @@ bool CReplyFramer::IsUnsolicited(std::string_view line) {
 }
 
 bool CReplyFramer::IsPduHeader(std::string_view line) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     return line.starts_with("+CMT:") || line.starts_with("+CDS:");
 }
 
 bool CReplyFramer::TailPending() const {
-    return m_strict.finalSeen && (m_strict.pduFollows || !Trim(m_strict.partial).empty());
+    return m_strict.finalSeen && (m_strict.pduFollows || !TrimBlanks(m_strict.partial).empty());
 }
 
 void CReplyFramer::Feed(std::string_view bytes) {
@@ -87,7 +81,7 @@ void CReplyFramer::Feed(std::string_view bytes) {
     FeedReading(m_plain, bytes, false);
     // The prompt is "> ", on most phones with no line end after it (handled in TakeLine when a
     // line end follows).
-    if (m_expectPrompt && !m_strict.finalSeen && Trim(m_strict.partial) == ">")
+    if (m_expectPrompt && !m_strict.finalSeen && TrimBlanks(m_strict.partial) == ">")
         m_promptSeen = true;
 }
 
@@ -125,19 +119,19 @@ void CReplyFramer::TakeLine(Reading& r, std::string_view line, bool record) {
         // belongs to the indication, never to the command's answer.
         r.pduFollows = false;
         if (record)
-            m_unsolicited.emplace_back(Trim(line));
+            m_unsolicited.emplace_back(TrimBlanks(line));
         return;
     }
-    if (!r.echoSkipped && !m_command.empty() && Trim(line) == m_command) {
+    if (!r.echoSkipped && !m_command.empty() && TrimBlanks(line) == m_command) {
         r.echoSkipped = true;
         return;
     }
     if (m_echoOn && !r.echoSkipped) {
         if (record)
-            m_unsolicited.emplace_back(Trim(line)); // a late answer to an earlier command
+            m_unsolicited.emplace_back(TrimBlanks(line)); // a late answer to an earlier command
         return;
     }
-    if (m_expectPrompt && Trim(line) == ">") {
+    if (m_expectPrompt && TrimBlanks(line) == ">") {
         m_promptSeen = true;
         return;
     }
@@ -145,11 +139,11 @@ void CReplyFramer::TakeLine(Reading& r, std::string_view line, bool record) {
     if (t && (!t->callProgress || m_dialing)) {
         r.finalSeen = true;
         r.success = t->success;
-        r.finalLine = std::string(Trim(line));
+        r.finalLine = std::string(TrimBlanks(line));
         return;
     }
     if (IsUnsolicited(line)) {
-        std::string_view trimmed = Trim(line);
+        std::string_view trimmed = TrimBlanks(line);
         r.pduFollows = IsPduHeader(trimmed);
         if (record)
             m_unsolicited.emplace_back(trimmed);

@@ -7,19 +7,11 @@ namespace {
 
 constexpr int kMaxIndex = 65535;
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::optional<std::string_view> After(std::string_view line, std::string_view prefix) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     if (!line.starts_with(prefix))
         return std::nullopt;
-    return Trim(line.substr(prefix.size()));
+    return TrimBlanks(line.substr(prefix.size()));
 }
 
 // Comma-separated fields; a comma inside double quotes belongs to the field (an alpha field
@@ -32,7 +24,7 @@ std::vector<std::string_view> SplitFields(std::string_view text) {
         if (i < text.size() && text[i] == '"')
             quoted = !quoted;
         if (i == text.size() || (text[i] == ',' && !quoted)) {
-            fields.push_back(Trim(text.substr(start, i - start)));
+            fields.push_back(TrimBlanks(text.substr(start, i - start)));
             start = i + 1;
         }
     }
@@ -110,7 +102,7 @@ SmsListing parseCmglListing(std::string_view reply, std::string_view storage) {
         listing.rejected.push_back({std::move(line), std::move(reason)});
     };
     ForEachLine(reply, [&](std::string_view raw) {
-        std::string_view line = Trim(raw);
+        std::string_view line = TrimBlanks(raw);
         if (auto rest = After(line, "+CMGL:")) {
             if (pending)
                 reject(pendingLine, "no PDU line followed it");
@@ -153,7 +145,7 @@ std::optional<StoredSms> parseCmgrReply(std::string_view reply, std::string_view
                                         int index) {
     std::optional<StoredSms> found, pending;
     ForEachLine(reply, [&](std::string_view raw) {
-        std::string_view line = Trim(raw);
+        std::string_view line = TrimBlanks(raw);
         if (found)
             return;
         if (auto rest = After(line, "+CMGR:")) {
@@ -230,15 +222,15 @@ std::vector<std::vector<std::string>> parseCpmsTest(std::string_view reply) {
                 text.remove_prefix(close + 1);
             } else {
                 size_t comma = text.find(',');
-                std::string_view f = Trim(text.substr(0, comma));
+                std::string_view f = TrimBlanks(text.substr(0, comma));
                 if (!Unquote(f).empty())
                     names.emplace_back(Unquote(f));
                 text.remove_prefix(comma == std::string_view::npos ? text.size() : comma);
             }
             roles.push_back(std::move(names));
-            text = Trim(text);
+            text = TrimBlanks(text);
             if (!text.empty() && text.front() == ',')
-                text = Trim(text.substr(1));
+                text = TrimBlanks(text.substr(1));
         }
     });
     return roles;
@@ -274,7 +266,7 @@ std::optional<SmsNotice> parseSmsNotice(std::string_view line, std::string_view 
         notice.kind = SmsNotice::Kind::StatusReport;
         // PDU mode: "+CDS: <length>"; the text-mode form carries fields, not a PDU.
         auto length = SmallNumber(*rest, 255);
-        std::string_view pdu = Trim(pduLine);
+        std::string_view pdu = TrimBlanks(pduLine);
         if (!length || !IsHexLine(pdu))
             return std::nullopt;
         notice.tpduLength = *length;

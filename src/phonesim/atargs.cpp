@@ -71,4 +71,13 @@ bool ArgReader::Quoted(std::string* value, bool lastField) {
     return true;
 }
 
+bool OneSetting(std::string_view args, int max, int* value) {
+    ArgReader r(args);
+    int v = 0;
+    if (!r.Int(&v) || !r.AtEnd() || v > max)
+        return false;
+    *value = v;
+    return true;
+}
+
 } // namespace phonesim

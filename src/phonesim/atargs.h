@@ -27,4 +27,7 @@ private:
     size_t m_pos = 0;
 };
 
+// The whole argument is one number from 0 to max ("AT+CMEE=1"); false for anything else.
+bool OneSetting(std::string_view args, int max, int* value);
+
 } // namespace phonesim

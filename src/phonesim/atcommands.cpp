@@ -98,12 +98,7 @@ struct CommandHandlers {
     }
 
     static R CmeeSet(AtInterpreter& at, std::string_view args) {
-        ArgReader r(args);
-        int mode = 0;
-        if (!r.Int(&mode) || !r.AtEnd() || mode > 2)
-            return R::Error();
-        at.m_cmee = mode;
-        return R::Ok();
+        return OneSetting(args, 2, &at.m_cmee) ? R::Ok() : R::Error();
     }
     static R CmeeRead(AtInterpreter& at, std::string_view) {
         return Lines({"+CMEE: " + std::to_string(at.m_cmee)});

@@ -85,12 +85,7 @@ struct NetworkHandlers {
         return line;
     }
     static R CregSet(AtInterpreter& at, std::string_view args) {
-        ArgReader r(args);
-        int n = 0;
-        if (!r.Int(&n) || !r.AtEnd() || n > 2)
-            return R::Error();
-        at.m_cregMode = n;
-        return R::Ok();
+        return OneSetting(args, 2, &at.m_cregMode) ? R::Ok() : R::Error();
     }
     static R CregRead(AtInterpreter& at, std::string_view) { return Lines({CregLine(at, true)}); }
     static R CregTest(AtInterpreter&, std::string_view) { return Lines({"+CREG: (0-2)"}); }
@@ -195,9 +190,8 @@ struct NetworkHandlers {
     }
 
     static R CsmsSet(AtInterpreter& at, std::string_view args) {
-        ArgReader r(args);
         int service = 0;
-        if (!r.Int(&service) || !r.AtEnd() || service > 1)
+        if (!OneSetting(args, 1, &service))
             return R::Cms(cms::kOperationNotSupported);
         at.m_csms = service;
         return Lines({"+CSMS: 1,1,1"});
@@ -209,12 +203,7 @@ struct NetworkHandlers {
 
     // Packet-domain registration follows the circuit-switched one (27.007 10.1.20).
     static R CgregSet(AtInterpreter& at, std::string_view args) {
-        ArgReader r(args);
-        int n = 0;
-        if (!r.Int(&n) || !r.AtEnd() || n > 2)
-            return R::Error();
-        at.m_cgregMode = n;
-        return R::Ok();
+        return OneSetting(args, 2, &at.m_cgregMode) ? R::Ok() : R::Error();
     }
     static R CgregRead(AtInterpreter& at, std::string_view) {
         std::string line =
@@ -234,14 +223,8 @@ struct NetworkHandlers {
     static R CgattTest(AtInterpreter&, std::string_view) { return Lines({"+CGATT: (0,1)"}); }
 
     // Call-related settings a phone tool switches on and off; this phone never has a call.
-    static R SwitchSet(AtInterpreter& at, std::string_view args, int* field) {
-        (void)at;
-        ArgReader r(args);
-        int v = 0;
-        if (!r.Int(&v) || !r.AtEnd() || v > 1)
-            return R::Error();
-        *field = v;
-        return R::Ok();
+    static R SwitchSet(AtInterpreter&, std::string_view args, int* field) {
+        return OneSetting(args, 1, field) ? R::Ok() : R::Error();
     }
     static R ClipSet(AtInterpreter& at, std::string_view args) {
         return SwitchSet(at, args, &at.m_clip);

@@ -40,23 +40,8 @@ std::string TextToLine(const std::string& utf8, Charset charset) {
     if (!decoded)
         return {};
     const std::u32string& text = *decoded;
-    if (charset == Charset::Ucs2) {
-        static const char kHex[] = "0123456789ABCDEF";
-        std::string out;
-        auto unit = [&](unsigned u) {
-            for (int shift = 12; shift >= 0; shift -= 4)
-                out += kHex[(u >> shift) & 15];
-        };
-        for (char32_t c : text) {
-            if (c >= 0x10000) {
-                unit(0xD800 + ((c - 0x10000) >> 10));
-                unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-            } else {
-                unit(static_cast<unsigned>(c));
-            }
-        }
-        return out;
-    }
+    if (charset == Charset::Ucs2)
+        return textcodec::ToHex(textcodec::Utf16ToBigEndian(textcodec::ToUtf16(text)));
     if (charset == Charset::Gsm) {
         std::string septets;
         for (char32_t c : text) {
@@ -154,9 +139,8 @@ struct SmsHandlers {
 
     // ---- modes
     static R CmgfSet(AtInterpreter& at, std::string_view args) {
-        ArgReader r(args);
         int mode = 0;
-        if (!r.Int(&mode) || !r.AtEnd() || mode > 1)
+        if (!OneSetting(args, 1, &mode))
             return R::Error();
         at.m_textMode = mode == 1;
         return R::Ok();

@@ -114,22 +114,7 @@ std::string UserData(bool gsm, const std::vector<uint8_t>& header, const std::st
     return out;
 }
 
-std::string Utf16Be(const std::u32string& text) {
-    std::string out;
-    for (char32_t c : text) {
-        auto unit = [&](unsigned u) {
-            out += static_cast<char>(u >> 8);
-            out += static_cast<char>(u & 0xFF);
-        };
-        if (c >= 0x10000) {
-            unit(0xD800 + ((c - 0x10000) >> 10));
-            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            unit(static_cast<unsigned>(c));
-        }
-    }
-    return out;
-}
+std::string Utf16Be(const std::u32string& text) { return textcodec::Utf16ToBigEndian(textcodec::ToUtf16(text)); }
 
 // Cuts the text into the units of each part; GSM escape pairs and surrogate pairs stay whole.
 std::vector<std::string> Split(const std::string& utf8, bool* gsm) {

@@ -94,9 +94,13 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
     auto text = DecodeUtf8(utf8);
     if (!text)
         return std::nullopt;
+    return ToUtf16(*text);
+}
+
+std::u16string ToUtf16(std::u32string_view text) {
     std::u16string out;
-    out.reserve(text->size());
-    for (char32_t cp : *text) {
+    out.reserve(text.size());
+    for (char32_t cp : text) {
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));

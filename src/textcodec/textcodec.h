@@ -22,6 +22,7 @@ std::optional<std::string> Utf8ToLatin1(std::string_view utf8);
 // ---- UTF-16 / UCS2 -------------------------------------------------------------------------
 // Characters above U+FFFF become surrogate pairs.
 std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
+std::u16string ToUtf16(std::u32string_view text);
 // A lone or reversed surrogate is malformed.
 std::optional<std::string> Utf16ToUtf8(std::u16string_view utf16);
 // Big-endian code units as bytes (the order SMS user data, AT+CSCS="UCS2" and OBEX names use).

@@ -19,27 +19,13 @@
 #include <bluetooth/rfcomm.h>
 
 #include "btstack/backend.h"
+#include "sdpelements.h"
 
 namespace btstack::bluez {
 
 namespace {
 
 constexpr int kMaxRfcommDevices = 256;
-
-bdaddr_t toBdaddr(const BdAddr& address) {
-    // The kernel keeps addresses least significant byte first.
-    bdaddr_t b{};
-    for (int i = 0; i < 6; ++i)
-        b.b[i] = address[5 - i];
-    return b;
-}
-
-BdAddr fromBdaddr(const bdaddr_t& b) {
-    BdAddr address{};
-    for (int i = 0; i < 6; ++i)
-        address[i] = b.b[5 - i];
-    return address;
-}
 
 std::string errnoText(int err) { return std::strerror(err); }
 
@@ -148,7 +134,7 @@ bool ListRfcommDevices(std::vector<RfcommDevice>* devices, std::string* error) {
     const uint16_t count = std::min<uint16_t>(list->dev_num, kMaxRfcommDevices);
     for (uint16_t i = 0; i < count; ++i) {
         const rfcomm_dev_info& info = list->dev_info[i];
-        devices->push_back({info.id, fromBdaddr(info.dst), info.channel, info.state});
+        devices->push_back({info.id, FromBdaddr(info.dst), info.channel, info.state});
     }
     return true;
 }
@@ -165,7 +151,7 @@ int ConnectRfcomm(const BdAddr& address, uint8_t channel, int timeoutMs, std::st
     }
     sockaddr_rc remote{};
     remote.rc_family = AF_BLUETOOTH;
-    remote.rc_bdaddr = toBdaddr(address);
+    remote.rc_bdaddr = ToBdaddr(address);
     remote.rc_channel = channel;
     if (::connect(sock.fd, reinterpret_cast<sockaddr*>(&remote), sizeof remote) < 0) {
         if (errno != EINPROGRESS && errno != EAGAIN) {
@@ -204,7 +190,7 @@ TtyResult CreateRfcommTty(int connectedFd, const BdAddr& address, uint8_t channe
     socklen_t len = sizeof local;
     if (::getsockname(connectedFd, reinterpret_cast<sockaddr*>(&local), &len) == 0)
         req.src = local.rc_bdaddr;
-    req.dst = toBdaddr(address);
+    req.dst = ToBdaddr(address);
     req.channel = channel;
     if (::ioctl(connectedFd, RFCOMMCREATEDEV, &req) < 0) {
         const int err = errno;

@@ -113,4 +113,18 @@ GUID GuidFromShortUuid(uint32_t shortUuid) {
     return g;
 }
 
+bdaddr_t ToBdaddr(const BdAddr& address) {
+    bdaddr_t b{};
+    for (int i = 0; i < 6; ++i)
+        b.b[i] = address[5 - i];
+    return b;
+}
+
+BdAddr FromBdaddr(const bdaddr_t& b) {
+    BdAddr address{};
+    for (int i = 0; i < 6; ++i)
+        address[i] = b.b[5 - i];
+    return address;
+}
+
 } // namespace btstack::bluez

@@ -24,6 +24,11 @@ struct SdpRecordInfo {
 // Name, classes and RFCOMM channel of a record; missing or mistyped attributes stay empty.
 SdpRecordInfo RecordInfoOf(const sdp_record_t& record);
 
+// Our addresses run most significant byte first, as they are written; the kernel's
+// bdaddr_t keeps them least significant byte first.
+bdaddr_t ToBdaddr(const BdAddr& address);
+BdAddr FromBdaddr(const bdaddr_t& b);
+
 // Frees a record libbluetooth parsed. sdp_record_free leaves the contents of alternatives
 // (data element type 7) allocated; some phones send their protocol lists as alternatives.
 void FreeRecord(sdp_record_t* record);

@@ -16,13 +16,6 @@ namespace btstack::bluez {
 
 namespace {
 
-bdaddr_t toBdaddr(const BdAddr& address) {
-    bdaddr_t b{};
-    for (int i = 0; i < 6; ++i)
-        b.b[i] = address[5 - i];
-    return b;
-}
-
 uuid_t toUuid(const GUID& g) {
     uuid_t uuid{};
     GUID base = GuidFromShortUuid(g.Data1);
@@ -94,7 +87,7 @@ std::vector<SdpRecordInfo> RecordsOfClass(std::vector<SdpRecordInfo> records, co
 bool SearchSdp(const BdAddr& address, const GUID& serviceClass, int connectTimeoutMs,
                std::vector<SdpRecordInfo>* records, std::string* error) {
     bdaddr_t any{};
-    bdaddr_t remote = toBdaddr(address);
+    bdaddr_t remote = ToBdaddr(address);
     Session session;
     // Non-blocking, so the connect (a page of the device, several seconds when it is away) can
     // be bounded here rather than by the kernel's own, much longer, limit.
