@@ -56,13 +56,14 @@ QString viewTitle(int viewId) {
     case ui::VIEW_MELODIES: return QStringLiteral("User melodies");
     case ui::VIEW_SMS: return QStringLiteral("Short message");
     case ui::VIEW_PICTURES: return QStringLiteral("Pictures");
+    case ui::VIEW_MESSAGES: return QStringLiteral("Messages");
     default: return QStringLiteral("View %1").arg(viewId);
     }
 }
 
 
 constexpr int kToolbarCommands[] = {ui::ID_SHOW_PHONEBOOK, ui::ID_SHOW_MELODIES, ui::ID_SHOW_SMS,
-                                    ui::ID_SHOW_PICTURES, ui::ID_UPLOAD_PICTURE};
+                                    ui::ID_SHOW_PICTURES, ui::ID_UPLOAD_PICTURE, ui::ID_SHOW_MESSAGES};
 
 } // namespace
 
@@ -168,6 +169,8 @@ void CMainFrame::buildMenus() {
     status->setCheckable(true);
     view->addAction(toolbar);
     view->addAction(status);
+    view->addSeparator();
+    view->addAction(addCommand(ui::ID_SHOW_MESSAGES, QStringLiteral("&Messages")));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(addCommand(ui::ID_WEB_LINK, QStringLiteral("DUNMERE on the web")));
@@ -285,6 +288,7 @@ bool CMainFrame::frameHandles(int commandId) const {
     case ui::ID_SHOW_MELODIES:
     case ui::ID_SHOW_SMS:
     case ui::ID_SHOW_PICTURES:
+    case ui::ID_SHOW_MESSAGES:
     case ui::ID_WEB_LINK:
     case ui::ID_APP_EXIT:
     case ui::ID_VIEW_TOOLBAR:
@@ -361,6 +365,13 @@ void CMainFrame::runFrameCommand(int commandId) {
         EnsurePhoneLink();
         if (m_currentViewId != ui::VIEW_SMS)
             SwitchView(ui::VIEW_SMS);
+        break;
+    case ui::ID_SHOW_MESSAGES:
+        if (!connected())
+            break;
+        EnsurePhoneLink();
+        if (m_currentViewId != ui::VIEW_MESSAGES)
+            SwitchView(ui::VIEW_MESSAGES);
         break;
     case ui::ID_WEB_LINK:
         QDesktopServices::openUrl(QUrl(WebAddress()));
@@ -541,7 +552,8 @@ void CMainFrame::setToolTips() {
                                                 {ui::ID_SHOW_MELODIES, "User melodies"},
                                                 {ui::ID_SHOW_SMS, "Short message"},
                                                 {ui::ID_SHOW_PICTURES, "Pictures"},
-                                                {ui::ID_UPLOAD_PICTURE, "Upload picture"}};
+                                                {ui::ID_UPLOAD_PICTURE, "Upload picture"},
+                                                {ui::ID_SHOW_MESSAGES, "Messages"}};
     for (const auto& [id, tip] : tips) {
         QAction* action = Action(id);
         if (!action)

@@ -1,0 +1,462 @@
+#include "messagesview.h"
+
+#include "composerdlg.h"
+#include "phonelink/phonelink.h"
+#include "ui/ids.h"
+#include "ui/mainframe.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+int& watchInterval() {
+    static int s_interval = 1000;
+    return s_interval;
+}
+
+CMessagesView::ComposeHook& composeHook() {
+    static CMessagesView::ComposeHook s_hook;
+    return s_hook;
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+contacts::NumberMatcher Matcher() {
+    return contacts::NumberMatcher(contacts::NumberMatcher::RegionFromLocale(QLocale::system().name().toStdString()));
+}
+
+} // namespace
+
+void CMessagesView::SetWatchInterval(int milliseconds) { watchInterval() = std::max(50, milliseconds); }
+void CMessagesView::SetComposeHook(ComposeHook hook) { composeHook() = std::move(hook); }
+
+CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent) {
+    setObjectName(QStringLiteral("messagesView"));
+    auto* layout = new QVBoxLayout(this);
+    m_storageLabel = new QLabel(QStringLiteral("Messages on the phone: not read yet"), this);
+    m_storageLabel->setObjectName(QStringLiteral("storageUse"));
+    m_warningLabel = new QLabel(this);
+    m_warningLabel->setObjectName(QStringLiteral("storageWarning"));
+    m_warningLabel->setWordWrap(true);
+    m_warningLabel->setStyleSheet(QStringLiteral("QLabel { color: #a00000; font-weight: bold; }"));
+    m_warningLabel->hide();
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    m_conversationList = new QTreeWidget(splitter);
+    m_conversationList->setObjectName(QStringLiteral("conversations"));
+    m_conversationList->setHeaderLabels({QStringLiteral("Conversation"), QStringLiteral("Messages")});
+    m_conversationList->setRootIsDecorated(false);
+    m_conversationList->header()->setStretchLastSection(false);
+    m_conversationList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_conversationList->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_messageList = new QTreeWidget(splitter);
+    m_messageList->setObjectName(QStringLiteral("conversationMessages"));
+    m_messageList->setHeaderLabels({QStringLiteral("Time"), QStringLiteral("State"), QStringLiteral("Message")});
+    m_messageList->setRootIsDecorated(false);
+    m_messageList->setWordWrap(true);
+    m_messageList->setUniformRowHeights(false);
+    // Time and state as wide as they need; the text takes the rest and wraps.
+    m_messageList->header()->setStretchLastSection(false);
+    m_messageList->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_messageList->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_messageList->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    splitter->addWidget(m_conversationList);
+    splitter->addWidget(m_messageList);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 2);
+
+    auto* buttons = new QHBoxLayout;
+    m_readButton = new QPushButton(QStringLiteral("&Read again"), this);
+    m_replyButton = new QPushButton(QStringLiteral("Re&ply..."), this);
+    m_deleteButton = new QPushButton(QStringLiteral("&Delete"), this);
+    m_archiveButton = new QPushButton(QStringLiteral("&Move to archive"), this);
+    m_deleteButton->setToolTip(QStringLiteral("Delete the message from the phone; its archived copy stays"));
+    m_archiveButton->setToolTip(QStringLiteral("Free the phone's slots of this conversation; the archive keeps it"));
+    for (QPushButton* b : {m_readButton, m_replyButton, m_deleteButton, m_archiveButton})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+
+    layout->addWidget(m_storageLabel);
+    layout->addWidget(m_warningLabel);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(buttons);
+
+    connect(m_readButton, &QPushButton::clicked, this, &CMessagesView::OnRead);
+    connect(m_replyButton, &QPushButton::clicked, this, &CMessagesView::OnReply);
+    connect(m_deleteButton, &QPushButton::clicked, this, &CMessagesView::OnDelete);
+    connect(m_archiveButton, &QPushButton::clicked, this, &CMessagesView::OnMoveToArchive);
+    connect(m_conversationList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        m_selectedNumber = item ? item->data(0, Qt::UserRole).toString().toStdString() : std::string();
+        ShowMessages();
+    });
+    connect(m_conversationList, &QTreeWidget::itemActivated, this, [this] { m_messageList->setFocus(); });
+    connect(m_messageList, &QTreeWidget::currentItemChanged, this, [this] { UpdateButtons(); });
+    connect(m_messageList, &QTreeWidget::itemActivated, this, [this] { OnReply(); });
+
+    m_watch = new QTimer(this);
+    connect(m_watch, &QTimer::timeout, this, &CMessagesView::OnWatchTick);
+    UpdateButtons();
+}
+
+CMessagesView::~CMessagesView() {
+    m_cancel = true;
+    m_worker.Join();
+}
+
+CMainFrame* CMessagesView::Frame() const { return qobject_cast<CMainFrame*>(window()); }
+
+CPhoneLink* CMessagesView::Link() const {
+    CMainFrame* frame = Frame();
+    return frame ? frame->PhoneLink() : nullptr;
+}
+
+void CMessagesView::SetStatus(const std::string& text) {
+    if (CMainFrame* frame = Frame())
+        frame->SetStatusText(text);
+}
+
+void CMessagesView::OnInitialUpdate() {
+    m_archive = std::make_unique<messages::MessageArchive>();
+    if (!m_archive->Open(msgview::ArchivePath(), m_archiveError))
+        m_archive.reset();
+    // The read starts once the view is in place, so its progress window has a frame to sit on.
+    QTimer::singleShot(0, this, &CMessagesView::OnRead);
+}
+
+void CMessagesView::RunOnWorker(std::function<std::function<void()>()> job) {
+    m_busy = true;
+    UpdateButtons();
+    m_worker.Start([this, job = std::move(job)] {
+        std::function<void()> done = job();
+        QMetaObject::invokeMethod(
+            this,
+            [this, done] {
+                m_worker.Join(); // the body has ended: only this call was left
+                m_busy = false;
+                done();
+                UpdateButtons();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CMessagesView::OnRead() {
+    CPhoneLink* link = Link();
+    if (Busy())
+        return;
+    if (!m_archive) {
+        SetStatus(m_archiveError.empty() ? "The message archive could not be opened." : m_archiveError);
+        m_readDone = true;
+        return;
+    }
+    if (!link || !link->IsOpen()) {
+        SetStatus("Read messages error, check the connection status!");
+        m_readDone = true;
+        Rebuild();
+        return;
+    }
+    m_watch->stop();
+    m_cancel = false;
+    m_readDone = false;
+    auto* progress = new QProgressDialog(QStringLiteral("Reading messages from the SIM card..."),
+                                         QStringLiteral("Cancel"), 0, 2, this);
+    progress->setObjectName(QStringLiteral("messageReadProgress"));
+    progress->setWindowTitle(QStringLiteral("Messages"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(0);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setValue(0);
+    m_progress = progress;
+    connect(progress, &QProgressDialog::canceled, this, [this] {
+        m_cancel = true;
+        if (m_progress)
+            m_progress->setLabelText(QStringLiteral("Cancelling after the current storage..."));
+    });
+    SetStatus("Reading messages...");
+    messages::MessageArchive* archive = m_archive.get();
+    RunOnWorker([this, link, archive]() -> std::function<void()> {
+        QPointer<QProgressDialog> dialog = m_progress;
+        auto result = msgview::ReadAndArchive(*link, *archive, m_cancel, [this, dialog](int step) {
+            QMetaObject::invokeMethod(
+                this,
+                [dialog, step] {
+                    if (!dialog || dialog->wasCanceled())
+                        return;
+                    dialog->setValue(step);
+                    if (step == 1)
+                        dialog->setLabelText(QStringLiteral("Reading messages from phone memory..."));
+                },
+                Qt::QueuedConnection);
+        });
+        return [this, result] { ShowRead(result); };
+    });
+}
+
+void CMessagesView::ShowRead(const msgview::ReadResult& result) {
+    if (m_progress) {
+        m_progress->close();
+        m_progress->deleteLater();
+    }
+    if (!result.identity.empty())
+        m_identity = result.identity;
+    if (!result.cancelled || !result.onPhone.empty()) {
+        m_onPhone = result.onPhone;
+        m_uses = result.uses;
+    }
+    m_readDone = true;
+    Rebuild();
+    std::string line;
+    if (result.cancelled)
+        line = "Reading messages cancelled; what was read is archived.";
+    else if (!result.problems.empty())
+        line = "Read messages: " + result.problems.front();
+    else
+        line = "Finishing reading messages: " + std::to_string(m_onPhone.size()) + " on the phone, all archived.";
+    SetStatus(line);
+    if (!result.linkLost)
+        m_watch->start(watchInterval());
+}
+
+void CMessagesView::Rebuild() {
+    std::vector<messages::ArchivedMessage> all;
+    if (m_archive) {
+        std::string error;
+        if (!m_archive->All(all, error))
+            SetStatus(error);
+    }
+    if (!m_identity.empty())
+        all.erase(std::remove_if(all.begin(), all.end(),
+                                 [this](const messages::ArchivedMessage& m) { return m.entry.phone != m_identity; }),
+                  all.end());
+    std::vector<msgview::BookName> book;
+    if (CPhoneLink* link = Link())
+        for (const PhonebookList* list : {&link->SimEntries(), &link->PhoneEntries()})
+            for (const auto& entry : *list)
+                book.push_back({entry->number, entry->name});
+    m_conversations = msgview::BuildConversations(all, m_onPhone, book, Matcher());
+
+    const std::string summary = msgview::StorageSummary(m_uses);
+    m_storageLabel->setText(summary.empty() ? QStringLiteral("Messages on the phone: storage use not known")
+                                            : QStringLiteral("Messages on the phone: %1").arg(Q(summary)));
+    const std::string warning = msgview::StorageWarning(m_uses);
+    m_warningLabel->setText(Q(warning));
+    m_warningLabel->setVisible(!warning.empty());
+    ShowConversations();
+}
+
+void CMessagesView::ShowConversations() {
+    const std::string keep = m_selectedNumber;
+    QSignalBlocker block(m_conversationList);
+    m_conversationList->clear();
+    QTreeWidgetItem* current = nullptr;
+    for (const auto& c : m_conversations) {
+        auto* item = new QTreeWidgetItem(m_conversationList);
+        item->setText(0, Q(c.Title()));
+        item->setText(1, c.unread ? QStringLiteral("%1 (%2 new)").arg(c.messages.size()).arg(c.unread)
+                                  : QString::number(c.messages.size()));
+        item->setData(0, Qt::UserRole, Q(c.number));
+        if (c.unread) {
+            QFont bold = item->font(0);
+            bold.setBold(true);
+            item->setFont(0, bold);
+        }
+        if (c.number == keep || !current)
+            current = c.number == keep || keep.empty() ? item : current;
+    }
+    if (!current && m_conversationList->topLevelItemCount())
+        current = m_conversationList->topLevelItem(0);
+    m_conversationList->setCurrentItem(current);
+    m_selectedNumber = current ? current->data(0, Qt::UserRole).toString().toStdString() : std::string();
+    ShowMessages();
+}
+
+const msgview::ConversationEntry* CMessagesView::SelectedConversation() const {
+    for (const auto& c : m_conversations)
+        if (c.number == m_selectedNumber)
+            return &c;
+    return nullptr;
+}
+
+void CMessagesView::ShowMessages() {
+    m_messageList->clear();
+    if (const auto* c = SelectedConversation()) {
+        for (size_t i = 0; i < c->messages.size(); ++i) {
+            const auto& m = c->messages[i];
+            auto* item = new QTreeWidgetItem(m_messageList);
+            item->setText(0, m.time.empty() ? QStringLiteral("(no time)") : Q(m.time));
+            std::string state = (m.incoming ? "received, " : "") + m.state;
+            if (!m.delivery.empty())
+                state += ", " + m.delivery;
+            item->setText(1, Q(state));
+            item->setText(2, Q(m.text));
+            item->setToolTip(2, Q(m.text));
+            item->setData(0, Qt::UserRole, static_cast<int>(i));
+        }
+        if (m_messageList->topLevelItemCount())
+            m_messageList->setCurrentItem(m_messageList->topLevelItem(m_messageList->topLevelItemCount() - 1));
+    }
+    UpdateButtons();
+}
+
+const msgview::MessageLine* CMessagesView::SelectedMessage() const {
+    const auto* c = SelectedConversation();
+    QTreeWidgetItem* item = m_messageList->currentItem();
+    if (!c || !item)
+        return nullptr;
+    const int i = item->data(0, Qt::UserRole).toInt();
+    return i >= 0 && i < static_cast<int>(c->messages.size()) ? &c->messages[i] : nullptr;
+}
+
+void CMessagesView::UpdateButtons() {
+    const bool idle = !Busy() && m_readDone;
+    const auto* c = SelectedConversation();
+    const auto* m = SelectedMessage();
+    const bool anyOnPhone = c && std::any_of(c->messages.begin(), c->messages.end(),
+                                             [](const msgview::MessageLine& l) { return l.onPhone; });
+    m_readButton->setEnabled(!Busy());
+    m_replyButton->setEnabled(idle && c && !c->number.empty());
+    m_deleteButton->setEnabled(idle && m && m->onPhone);
+    m_archiveButton->setEnabled(idle && anyOnPhone);
+}
+
+std::vector<StoredSms> CMessagesView::SlotsOf(const std::vector<const msgview::MessageLine*>& lines) const {
+    std::vector<StoredSms> phoneSlots;
+    for (const auto* line : lines)
+        for (const auto& where : line->phoneSlots)
+            for (const StoredSms& sms : m_onPhone)
+                if (sms.storage == where.storage && sms.index == where.index)
+                    phoneSlots.push_back(sms);
+    return phoneSlots;
+}
+
+void CMessagesView::Remove(const std::vector<StoredSms>& phoneSlots, const QString& what) {
+    CPhoneLink* link = Link();
+    if (!link || !m_archive || phoneSlots.empty() || Busy())
+        return;
+    m_watch->stop();
+    messages::MessageArchive* archive = m_archive.get();
+    RunOnWorker([this, link, archive, phoneSlots, what]() -> std::function<void()> {
+        auto result = msgview::RemoveFromPhone(*link, *archive, phoneSlots);
+        return [this, result, phoneSlots, what] {
+            // The slots that went are off the phone; the rest stay as they were.
+            for (int i = 0; i < result.removed; ++i) {
+                const StoredSms& gone = phoneSlots[i];
+                std::erase_if(m_onPhone, [&](const StoredSms& s) { return s.storage == gone.storage && s.index == gone.index; });
+                for (auto& use : m_uses)
+                    if (use.name == gone.storage && use.used > 0)
+                        --use.used;
+            }
+            Rebuild();
+            SetStatus(result.error.empty()
+                          ? QStringLiteral("%1: %2 slot(s) freed on the phone; the archive keeps the messages.")
+                                .arg(what)
+                                .arg(result.removed)
+                                .toStdString()
+                          : result.error);
+            m_watch->start(watchInterval());
+        };
+    });
+}
+
+void CMessagesView::OnDelete() {
+    if (const auto* m = SelectedMessage(); m && m->onPhone)
+        Remove(SlotsOf({m}), QStringLiteral("Deleted"));
+}
+
+void CMessagesView::OnMoveToArchive() {
+    const auto* c = SelectedConversation();
+    if (!c)
+        return;
+    std::vector<const msgview::MessageLine*> lines;
+    for (const auto& m : c->messages)
+        if (m.onPhone)
+            lines.push_back(&m);
+    Remove(SlotsOf(lines), QStringLiteral("Moved to archive"));
+}
+
+void CMessagesView::OnReply() {
+    const auto* c = SelectedConversation();
+    CPhoneLink* link = Link();
+    if (!c || c->number.empty() || !link || !m_archive || Busy())
+        return;
+    const QString recipient = Q(c->Title());
+    QString text;
+    bool send;
+    if (composeHook()) {
+        send = composeHook()(recipient, text);
+    } else {
+        CComposerDlg dialog(recipient, this);
+        send = dialog.exec() == QDialog::Accepted;
+        text = dialog.Text();
+    }
+    if (!send || text.isEmpty())
+        return;
+    m_watch->stop();
+    const std::string number = c->number;
+    const std::string body = text.toStdString();
+    messages::MessageArchive* archive = m_archive.get();
+    SetStatus("Sending...");
+    RunOnWorker([this, link, archive, number, body]() -> std::function<void()> {
+        auto result = msgview::SendReply(*link, *archive, body, number);
+        return [this, result, number] {
+            Rebuild();
+            if (!result.error.empty())
+                SetStatus("Reply not sent: " + result.error);
+            else
+                SetStatus(result.parts > 1 ? "Reply sent to " + number + " as " + std::to_string(result.parts) + " messages."
+                                           : "Reply sent to " + number + ".");
+            m_watch->start(watchInterval());
+        };
+    });
+}
+
+void CMessagesView::OnWatchTick() {
+    CPhoneLink* link = Link();
+    if (Busy() || !link || !link->IsOpen() || !m_archive)
+        return;
+    // Only when the phone said something: an idle link costs the GUI nothing.
+    if (link->Port().WaitReadable(0) != CComPort::WaitResult::Readable)
+        return;
+    messages::MessageArchive* archive = m_archive.get();
+    RunOnWorker([this, link, archive]() -> std::function<void()> {
+        auto result = msgview::TakeNewMessages(*link, *archive);
+        return [this, result] {
+            for (const StoredSms& sms : result.arrived) {
+                m_onPhone.push_back(sms);
+                for (auto& use : m_uses)
+                    if (use.name == sms.storage)
+                        ++use.used;
+            }
+            if (!result.arrived.empty() || result.reports)
+                Rebuild();
+            if (!result.arrived.empty()) {
+                DecodedSms sms;
+                LinkError why;
+                const StoredSms& last = result.arrived.back();
+                std::string from = DecodeSmsPdu(last.pduHex, last.tpduLength, sms, why) ? sms.number : "";
+                for (const auto& c : m_conversations)
+                    if (!from.empty() && c.number == from)
+                        from = c.Title();
+                SetStatus(result.arrived.size() == 1 ? "New message from " + (from.empty() ? "an unknown sender" : from) +
+                                                           " (archived)."
+                                                     : std::to_string(result.arrived.size()) + " new messages (archived).");
+            } else if (!result.problems.empty()) {
+                SetStatus(result.problems.front());
+            }
+            if (result.linkLost)
+                m_watch->stop();
+        };
+    });
+}
