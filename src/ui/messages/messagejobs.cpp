@@ -28,7 +28,7 @@ std::string PhoneIdentity(const CPhoneLink& link) {
 std::string ArchivePath() { return platform::UserDataDir() + "/messages.sqlite"; }
 
 ReadResult ReadAndArchive(CPhoneLink& link, messages::MessageArchive& archive, const std::atomic<bool>& cancel,
-                          const ReadStep& onStep) {
+                          const ReadStep& onStep, bool readNames) {
     ReadResult result;
     const char* const storages[] = {"SM", "ME"};
     for (int step = 0; step < 2; ++step) {
@@ -71,8 +71,14 @@ ReadResult ReadAndArchive(CPhoneLink& link, messages::MessageArchive& archive, c
         if (result.linkLost)
             break;
     }
+    if (readNames && !result.cancelled && !result.linkLost && !cancel) {
+        if (onStep)
+            onStep(2);
+        if (!link.ReadPhonebook())
+            result.problems.push_back("Names from the phone book are not shown: " + link.LastError().text);
+    }
     if (!result.cancelled && !result.linkLost && onStep)
-        onStep(2);
+        onStep(3);
     // New messages are announced from now on; a phone that takes no setting is read by hand.
     if (!result.cancelled && !result.linkLost && link.SmsNoticeSetting().empty() && !link.EnableSmsNotices())
         result.problems.push_back("New messages will not be announced: " + link.LastError().text);

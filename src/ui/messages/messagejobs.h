@@ -34,11 +34,13 @@ struct ReadResult {
     std::vector<std::string> problems;
     std::string identity;
 };
-// step: 0 before the SIM, 1 before the phone memory, 2 done; cancel is looked at between steps
-// (an exchange with the phone is never cut in the middle).
+// step: 0 before the SIM, 1 before the phone memory, 2 before the phone book (only with
+// readNames), 3 done; cancel is looked at between steps (an exchange with the phone is never cut
+// in the middle). readNames: the phone books are read into the link too, for the conversations'
+// names, when nothing read them yet.
 using ReadStep = std::function<void(int step)>;
 ReadResult ReadAndArchive(CPhoneLink& link, messages::MessageArchive& archive, const std::atomic<bool>& cancel,
-                          const ReadStep& onStep);
+                          const ReadStep& onStep, bool readNames = false);
 
 struct NoticeResult {
     std::vector<StoredSms> arrived; // new messages, archived

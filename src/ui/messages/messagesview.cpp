@@ -9,8 +9,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -32,6 +34,17 @@ CMessagesView::ComposeHook& composeHook() {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A wrapping label two lines high whatever its width: a label that asked for the height its
+// width needs would make the frame's scroll area size the whole view by its preferred height,
+// and the view would scroll in a frame that fits it.
+class TwoLineLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    bool hasHeightForWidth() const override { return false; }
+    QSize sizeHint() const override { return {QLabel::sizeHint().width(), 2 * fontMetrics().lineSpacing() + 2}; }
+    QSize minimumSizeHint() const override { return {fontMetrics().averageCharWidth() * 20, sizeHint().height()}; }
+};
+
 contacts::NumberMatcher Matcher() {
     return contacts::NumberMatcher(contacts::NumberMatcher::RegionFromLocale(QLocale::system().name().toStdString()));
 }
@@ -46,7 +59,7 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
     auto* layout = new QVBoxLayout(this);
     m_storageLabel = new QLabel(QStringLiteral("Messages on the phone: not read yet"), this);
     m_storageLabel->setObjectName(QStringLiteral("storageUse"));
-    m_warningLabel = new QLabel(this);
+    m_warningLabel = new TwoLineLabel(this);
     m_warningLabel->setObjectName(QStringLiteral("storageWarning"));
     m_warningLabel->setWordWrap(true);
     m_warningLabel->setStyleSheet(QStringLiteral("QLabel { color: #a00000; font-weight: bold; }"));
@@ -60,7 +73,8 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
     m_conversationList->header()->setStretchLastSection(false);
     m_conversationList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_conversationList->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    m_messageList = new QTreeWidget(splitter);
+    auto* right = new QSplitter(Qt::Vertical, splitter);
+    m_messageList = new QTreeWidget(right);
     m_messageList->setObjectName(QStringLiteral("conversationMessages"));
     m_messageList->setHeaderLabels({QStringLiteral("Time"), QStringLiteral("State"), QStringLiteral("Message")});
     m_messageList->setRootIsDecorated(false);
@@ -71,10 +85,27 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
     m_messageList->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_messageList->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_messageList->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    // The chosen message whole: the list shows one line of each.
+    m_preview = new QPlainTextEdit(right);
+    m_preview->setObjectName(QStringLiteral("messageText"));
+    m_preview->setReadOnly(true);
+    m_preview->setTabChangesFocus(true);
+    right->addWidget(m_messageList);
+    right->addWidget(m_preview);
+    right->setStretchFactor(0, 3);
+    right->setStretchFactor(1, 1);
     splitter->addWidget(m_conversationList);
-    splitter->addWidget(m_messageList);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 2);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    // Small minimums, so that a frame sized for the start form shows the whole view, buttons
+    // included, without scrolling.
+    const int line = fontMetrics().lineSpacing();
+    m_conversationList->setMinimumSize(fontMetrics().horizontalAdvance(QStringLiteral("+49170000000000 (12 new)")), 4 * line);
+    m_messageList->setMinimumHeight(4 * line);
+    m_preview->setMinimumHeight(3 * line);
+    right->setChildrenCollapsible(false);
+    splitter->setChildrenCollapsible(false);
 
     auto* buttons = new QHBoxLayout;
     m_readButton = new QPushButton(QStringLiteral("&Read again"), this);
@@ -101,8 +132,15 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
         ShowMessages();
     });
     connect(m_conversationList, &QTreeWidget::itemActivated, this, [this] { m_messageList->setFocus(); });
-    connect(m_messageList, &QTreeWidget::currentItemChanged, this, [this] { UpdateButtons(); });
+    connect(m_messageList, &QTreeWidget::currentItemChanged, this, [this] {
+        const auto* m = SelectedMessage();
+        m_preview->setPlainText(m ? Q(m->text) : QString());
+        UpdateButtons();
+    });
     connect(m_messageList, &QTreeWidget::itemActivated, this, [this] { OnReply(); });
+
+    // The Delete key on a chosen message, as in the phone book's list.
+    m_messageList->installEventFilter(this);
 
     m_watch = new QTimer(this);
     connect(m_watch, &QTimer::timeout, this, &CMessagesView::OnWatchTick);
@@ -112,6 +150,15 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
 CMessagesView::~CMessagesView() {
     m_cancel = true;
     m_worker.Join();
+}
+
+bool CMessagesView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_messageList && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        OnDelete();
+        return true;
+    }
+    return CView::eventFilter(watched, event);
 }
 
 CMainFrame* CMessagesView::Frame() const { return qobject_cast<CMainFrame*>(window()); }
@@ -170,7 +217,7 @@ void CMessagesView::OnRead() {
     m_cancel = false;
     m_readDone = false;
     auto* progress = new QProgressDialog(QStringLiteral("Reading messages from the SIM card..."),
-                                         QStringLiteral("Cancel"), 0, 2, this);
+                                         QStringLiteral("Cancel"), 0, 3, this);
     progress->setObjectName(QStringLiteral("messageReadProgress"));
     progress->setWindowTitle(QStringLiteral("Messages"));
     progress->setWindowModality(Qt::WindowModal);
@@ -186,7 +233,11 @@ void CMessagesView::OnRead() {
     });
     SetStatus("Reading messages...");
     messages::MessageArchive* archive = m_archive.get();
-    RunOnWorker([this, link, archive]() -> std::function<void()> {
+    // The phone book view reads the books when first shown; until then the names come from here.
+    CMainFrame* frame = Frame();
+    const bool readNames = frame && frame->PhonebookPending() && link->SimEntries().empty() &&
+                           link->PhoneEntries().empty();
+    RunOnWorker([this, link, archive, readNames]() -> std::function<void()> {
         QPointer<QProgressDialog> dialog = m_progress;
         auto result = msgview::ReadAndArchive(*link, *archive, m_cancel, [this, dialog](int step) {
             QMetaObject::invokeMethod(
@@ -197,9 +248,11 @@ void CMessagesView::OnRead() {
                     dialog->setValue(step);
                     if (step == 1)
                         dialog->setLabelText(QStringLiteral("Reading messages from phone memory..."));
+                    else if (step == 2)
+                        dialog->setLabelText(QStringLiteral("Reading names from the phone book..."));
                 },
                 Qt::QueuedConnection);
-        });
+        }, readNames);
         return [this, result] { ShowRead(result); };
     });
 }
@@ -252,6 +305,7 @@ void CMessagesView::Rebuild() {
                                             : QStringLiteral("Messages on the phone: %1").arg(Q(summary)));
     const std::string warning = msgview::StorageWarning(m_uses);
     m_warningLabel->setText(Q(warning));
+    m_warningLabel->setToolTip(Q(warning));
     m_warningLabel->setVisible(!warning.empty());
     ShowConversations();
 }
@@ -291,6 +345,7 @@ const msgview::ConversationEntry* CMessagesView::SelectedConversation() const {
 
 void CMessagesView::ShowMessages() {
     m_messageList->clear();
+    m_preview->clear();
     if (const auto* c = SelectedConversation()) {
         for (size_t i = 0; i < c->messages.size(); ++i) {
             const auto& m = c->messages[i];

@@ -18,6 +18,7 @@
 class CMainFrame;
 class CPhoneLink;
 class QLabel;
+class QPlainTextEdit;
 class QProgressDialog;
 class QPushButton;
 class QTimer;
@@ -44,6 +45,7 @@ public:
 
     QTreeWidget* ConversationList() const { return m_conversationList; }
     QTreeWidget* MessageList() const { return m_messageList; }
+    QPlainTextEdit* MessageText() const { return m_preview; }
     QLabel* StorageLabel() const { return m_storageLabel; }
     QLabel* WarningLabel() const { return m_warningLabel; }
     QPushButton* ReplyButton() const { return m_replyButton; }
@@ -55,6 +57,9 @@ public:
     // The reply dialog's text, for tests (a modal dialog cannot be typed into from outside).
     using ComposeHook = std::function<bool(const QString& recipient, QString& text)>;
     static void SetComposeHook(ComposeHook hook);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     CMainFrame* Frame() const;
@@ -91,6 +96,7 @@ private:
     QLabel* m_warningLabel;
     QTreeWidget* m_conversationList;
     QTreeWidget* m_messageList;
+    QPlainTextEdit* m_preview;
     QPushButton* m_readButton;
     QPushButton* m_replyButton;
     QPushButton* m_deleteButton;
