@@ -77,7 +77,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_currentViewId(u
     ui::InstallPasteGuard();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The views go only after the members, the link among them.
+    if (m_view)
+        m_view->OnPhoneLinkGoing();
+}
 
 void CMainFrame::RegisterViewFactory(int viewId, ui::ViewFactory factory) {
     registeredFactories()[viewId] = std::move(factory);
@@ -497,6 +501,8 @@ void CMainFrame::EnsurePhoneLink() {
 }
 
 void CMainFrame::ForgetPhone() {
+    if (m_view)
+        m_view->OnPhoneLinkGoing();
     m_phoneLink.reset();
     m_phonebookPending = true;
     m_melodiesPending = true;

@@ -161,10 +161,17 @@ bool CMessagesView::eventFilter(QObject* watched, QEvent* event) {
     return CView::eventFilter(watched, event);
 }
 
+void CMessagesView::OnPhoneLinkGoing() {
+    m_linkGoing = true;
+    m_cancel = true;
+    m_watch->stop();
+    m_worker.Join(); // its result, still queued, is dropped
+}
+
 CMainFrame* CMessagesView::Frame() const { return qobject_cast<CMainFrame*>(window()); }
 
 CPhoneLink* CMessagesView::Link() const {
-    CMainFrame* frame = Frame();
+    CMainFrame* frame = m_linkGoing ? nullptr : Frame();
     return frame ? frame->PhoneLink() : nullptr;
 }
 
@@ -181,9 +188,13 @@ void CMessagesView::OnInitialUpdate() {
     QTimer::singleShot(0, this, &CMessagesView::OnRead);
 }
 
-void CMessagesView::RunOnWorker(std::function<std::function<void()>()> job) {
+void CMessagesView::RunOnWorker(std::function<std::function<void()>()> job, bool quiet) {
+    if (m_linkGoing)
+        return;
     m_busy = true;
-    UpdateButtons();
+    // The idle watch's short looks leave the buttons as they are (they would flicker).
+    if (!quiet)
+        UpdateButtons();
     m_worker.Start([this, job = std::move(job)] {
         std::function<void()> done = job();
         QMetaObject::invokeMethod(
@@ -191,6 +202,13 @@ void CMessagesView::RunOnWorker(std::function<std::function<void()>()> job) {
             [this, done] {
                 m_worker.Join(); // the body has ended: only this call was left
                 m_busy = false;
+                // After the link went, what the worker found belongs to a phone no longer shown
+                // (it is in the archive all the same).
+                if (m_linkGoing) {
+                    if (m_progress)
+                        m_progress->close();
+                    return;
+                }
                 done();
                 UpdateButtons();
             },
@@ -229,7 +247,7 @@ void CMessagesView::OnRead() {
     connect(progress, &QProgressDialog::canceled, this, [this] {
         m_cancel = true;
         if (m_progress)
-            m_progress->setLabelText(QStringLiteral("Cancelling after the current storage..."));
+            m_progress->setLabelText(QStringLiteral("Cancelling after the current step..."));
     });
     SetStatus("Reading messages...");
     messages::MessageArchive* archive = m_archive.get();
@@ -237,19 +255,22 @@ void CMessagesView::OnRead() {
     CMainFrame* frame = Frame();
     const bool readNames = frame && frame->PhonebookPending() && link->SimEntries().empty() &&
                            link->PhoneEntries().empty();
-    RunOnWorker([this, link, archive, readNames]() -> std::function<void()> {
-        QPointer<QProgressDialog> dialog = m_progress;
+    // Made here, on the GUI thread; the worker only passes it back to it.
+    QPointer<QProgressDialog> dialog = progress;
+    RunOnWorker([this, link, archive, readNames, dialog]() -> std::function<void()> {
         auto result = msgview::ReadAndArchive(*link, *archive, m_cancel, [this, dialog](int step) {
             QMetaObject::invokeMethod(
                 this,
                 [dialog, step] {
                     if (!dialog || dialog->wasCanceled())
                         return;
-                    dialog->setValue(step);
                     if (step == 1)
                         dialog->setLabelText(QStringLiteral("Reading messages from phone memory..."));
                     else if (step == 2)
                         dialog->setLabelText(QStringLiteral("Reading names from the phone book..."));
+                    // Last: a modal progress dialog handles events inside setValue, and may be
+                    // gone when it returns.
+                    dialog->setValue(step);
                 },
                 Qt::QueuedConnection);
         }, readNames);
@@ -481,9 +502,12 @@ void CMessagesView::OnWatchTick() {
     CPhoneLink* link = Link();
     if (Busy() || !link || !link->IsOpen() || !m_archive)
         return;
-    // Only when the phone said something: an idle link costs the GUI nothing.
-    if (link->Port().WaitReadable(0) != CComPort::WaitResult::Readable)
+    // When the phone said something, and every fifth tick for announcements the link caught
+    // during another exchange; otherwise an idle link costs nothing.
+    const bool readable = link->Port().WaitReadable(0) == CComPort::WaitResult::Readable;
+    if (!readable && ++m_quietTicks < 5)
         return;
+    m_quietTicks = 0;
     messages::MessageArchive* archive = m_archive.get();
     RunOnWorker([this, link, archive]() -> std::function<void()> {
         auto result = msgview::TakeNewMessages(*link, *archive);
@@ -513,5 +537,5 @@ void CMessagesView::OnWatchTick() {
             if (result.linkLost)
                 m_watch->stop();
         };
-    });
+    }, true);
 }

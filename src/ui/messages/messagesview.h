@@ -31,6 +31,7 @@ public:
     ~CMessagesView() override;
 
     void OnInitialUpdate() override;
+    void OnPhoneLinkGoing() override;
 
     void OnRead();
     void OnReply();
@@ -66,7 +67,7 @@ private:
     CPhoneLink* Link() const;
     void SetStatus(const std::string& text);
     // Runs job on the worker and then done on the GUI thread (unless the view is gone by then).
-    void RunOnWorker(std::function<std::function<void()>()> job);
+    void RunOnWorker(std::function<std::function<void()>()> job, bool quiet = false);
     void ShowRead(const msgview::ReadResult& result);
     void Rebuild();
     void ShowConversations();
@@ -87,6 +88,8 @@ private:
     std::string m_selectedNumber;
     bool m_readDone = false;
     bool m_busy = false;
+    bool m_linkGoing = false;
+    int m_quietTicks = 0;
     std::atomic<bool> m_cancel{false};
     platform::Worker m_worker;
     QPointer<QProgressDialog> m_progress;

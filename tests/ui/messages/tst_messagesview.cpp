@@ -54,6 +54,7 @@ private slots:
     void fullSimIsShown();
     void newMessageWhileOpen();
     void longReplyGoesAsSeveralMessages();
+    void anotherPhoneWhileReading();
 
 private:
     std::unique_ptr<ViewHarness> Open(phonesim::PhoneState state);
@@ -195,6 +196,20 @@ void MessagesViewTest::longReplyGoesAsSeveralMessages() {
     QCOMPARE(anna->messages.size(), size_t(2));
     QCOMPARE(anna->messages[1].text, reply);
     QVERIFY(!anna->messages[1].incoming);
+}
+
+void MessagesViewTest::anotherPhoneWhileReading() {
+    auto phone = Open(StateWithAnna());
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(Deliver(*phone, "deliver +4917011111 number " + std::to_string(i)).starts_with("OK"));
+    phone->Frame()->OnCommand(ui::ID_SHOW_MESSAGES);
+    auto* view = phone->Current<CMessagesView>();
+    QTRY_VERIFY(view->Busy());
+    // The link goes while the worker may be in an exchange on it: the view waits for it first.
+    phone->Frame()->ForgetPhone();
+    QVERIFY(!phone->Frame()->PhoneLink());
+    QCOMPARE(phone->Frame()->CurrentViewId(), ui::VIEW_START);
+    QTest::qWait(50); // the retired view's queued result arrives and finds no link
 }
 
 int main(int argc, char** argv) {
