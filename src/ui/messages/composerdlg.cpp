@@ -38,7 +38,9 @@ CComposerDlg::CComposerDlg(const QString& recipient, QWidget* parent) : QDialog(
     m_text->setFocus();
 }
 
-QString CComposerDlg::Text() const { return m_text->toPlainText(); }
+QString CComposerDlg::Text() const {
+    return m_text->toPlainText();
+}
 
 QString CComposerDlg::PartsText(const QString& text) {
     if (text.isEmpty())
@@ -47,7 +49,9 @@ QString CComposerDlg::PartsText(const QString& text) {
     if (parts <= 0)
         return QStringLiteral("This text cannot be sent as a message.");
     if (parts > kMaxParts)
-        return QStringLiteral("Too long: %1 messages, at most %2 go as one.").arg(parts).arg(kMaxParts);
+        return QStringLiteral("Too long: %1 messages, at most %2 go as one.")
+            .arg(parts)
+            .arg(kMaxParts);
     if (parts == 1)
         return QStringLiteral("Goes as one message.");
     return QStringLiteral("Goes as %1 messages (sent one after the other).").arg(parts);

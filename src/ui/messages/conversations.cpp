@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 
-#include "messages/statusmatch.h"
 #include "messagejobs.h"
+#include "messages/statusmatch.h"
 
 namespace msgview {
 namespace {
@@ -32,7 +32,9 @@ std::string Tail(const std::string& number) {
 
 struct PhoneKey {
     std::string storage, pdu;
-    bool operator<(const PhoneKey& o) const { return std::tie(storage, pdu) < std::tie(o.storage, o.pdu); }
+    bool operator<(const PhoneKey& o) const {
+        return std::tie(storage, pdu) < std::tie(o.storage, o.pdu);
+    }
 };
 
 } // namespace
@@ -45,14 +47,15 @@ std::string ConversationEntry::Title() const {
 
 std::string ShortTime(const SmsTime& t) {
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute);
     return text;
 }
 
-std::vector<ConversationEntry> BuildConversations(const std::vector<messages::ArchivedMessage>& archived,
-                                                  const std::vector<StoredSms>& onPhone,
-                                                  const std::vector<BookName>& book,
-                                                  const contacts::NumberMatcher& numbers) {
+std::vector<ConversationEntry>
+BuildConversations(const std::vector<messages::ArchivedMessage>& archived,
+                   const std::vector<StoredSms>& onPhone, const std::vector<BookName>& book,
+                   const contacts::NumberMatcher& numbers) {
     // Where each archived part sits on the phone now: the same storage and the same content.
     std::map<PhoneKey, int> slotOf;
     for (const StoredSms& sms : onPhone)
@@ -75,7 +78,8 @@ std::vector<ConversationEntry> BuildConversations(const std::vector<messages::Ar
         parts.Add({m.entry.storage, static_cast<int>(m.id)}, m.sms);
         // Only our own copies carry the reference the phone gave; a SUBMIT the phone stored
         // holds whatever its writer put there (mostly 0), which would match any report.
-        if (m.sms.kind == SmsKind::Submit && m.entry.storage == kSentStorage && m.sms.messageReference >= 0) {
+        if (m.sms.kind == SmsKind::Submit && m.entry.storage == kSentStorage &&
+            m.sms.messageReference >= 0) {
             sent.push_back({m.sms.messageReference, m.sms.number});
             sentRows.push_back(&m);
         }
@@ -86,7 +90,7 @@ std::vector<ConversationEntry> BuildConversations(const std::vector<messages::Ar
             outcomeOf[sentRows[*which]->id] = DescribeStatus(report->sms.status);
 
     std::vector<ConversationEntry> out;
-    std::vector<std::string> tails;              // of each conversation's number
+    std::vector<std::string> tails;               // of each conversation's number
     std::map<std::string, size_t> conversationOf; // every number form seen, to its conversation
     for (messages::WholeMessage& whole : parts.TakeAll()) {
         MessageLine line;
@@ -105,7 +109,8 @@ std::vector<ConversationEntry> BuildConversations(const std::vector<messages::Ar
                 status = m->entry.status; // one unread part makes the message unread
             if (auto slot = slotOf.find({m->entry.storage, m->entry.pduHex}); slot != slotOf.end())
                 line.phoneSlots.push_back({m->entry.storage, slot->second});
-            if (auto outcome = outcomeOf.find(id); outcome != outcomeOf.end() && line.delivery.empty())
+            if (auto outcome = outcomeOf.find(id);
+                outcome != outcomeOf.end() && line.delivery.empty())
                 line.delivery = outcome->second;
         }
         line.onPhone = !line.phoneSlots.empty();
@@ -121,13 +126,15 @@ std::vector<ConversationEntry> BuildConversations(const std::vector<messages::Ar
         } else {
             const std::string tail = Tail(number);
             for (size_t c = 0; c < out.size() && at == out.size(); ++c)
-                if (!number.empty() && !tail.empty() && tails[c] == tail && numbers.Same(out[c].number, number))
+                if (!number.empty() && !tail.empty() && tails[c] == tail &&
+                    numbers.Same(out[c].number, number))
                     at = c;
             if (at == out.size()) {
                 ConversationEntry fresh;
                 fresh.number = number;
                 for (const BookName& entry : book)
-                    if (!tail.empty() && Tail(entry.number) == tail && numbers.Same(entry.number, number)) {
+                    if (!tail.empty() && Tail(entry.number) == tail &&
+                        numbers.Same(entry.number, number)) {
                         fresh.name = entry.name;
                         break;
                     }
@@ -143,14 +150,16 @@ std::vector<ConversationEntry> BuildConversations(const std::vector<messages::Ar
     // The archive lists by time, and a whole message takes the place of its first part; a
     // conversation's latest message puts it on top.
     for (auto& c : out)
-        std::stable_sort(c.messages.begin(), c.messages.end(), [](const MessageLine& a, const MessageLine& b) {
-            return !a.time.empty() && !b.time.empty() && a.time < b.time;
-        });
-    std::stable_sort(out.begin(), out.end(), [](const ConversationEntry& a, const ConversationEntry& b) {
-        const std::string& ta = a.messages.back().time;
-        const std::string& tb = b.messages.back().time;
-        return ta > tb;
-    });
+        std::stable_sort(c.messages.begin(), c.messages.end(),
+                         [](const MessageLine& a, const MessageLine& b) {
+                             return !a.time.empty() && !b.time.empty() && a.time < b.time;
+                         });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const ConversationEntry& a, const ConversationEntry& b) {
+                         const std::string& ta = a.messages.back().time;
+                         const std::string& tb = b.messages.back().time;
+                         return ta > tb;
+                     });
     return out;
 }
 
@@ -159,8 +168,8 @@ std::string StorageSummary(const std::vector<SmsStorageUse>& uses) {
     for (const SmsStorageUse& use : uses) {
         if (use.total <= 0)
             continue;
-        text += (text.empty() ? "" : ", ") + StorageName(use.name) + " " + std::to_string(use.used) + " of " +
-                std::to_string(use.total);
+        text += (text.empty() ? "" : ", ") + StorageName(use.name) + " " +
+                std::to_string(use.used) + " of " + std::to_string(use.total);
     }
     return text;
 }
@@ -173,12 +182,13 @@ std::string StorageWarning(const std::vector<SmsStorageUse>& uses) {
         const int free = std::max(0, use.total - use.used);
         std::string sentence;
         if (free == 0)
-            sentence = "The " + StorageName(use.name) + " is full (" + std::to_string(use.used) + " of " +
-                       std::to_string(use.total) + "): new messages cannot arrive until some are deleted or moved to "
-                                                   "the archive.";
+            sentence = "The " + StorageName(use.name) + " is full (" + std::to_string(use.used) +
+                       " of " + std::to_string(use.total) +
+                       "): new messages cannot arrive until some are deleted or moved to "
+                       "the archive.";
         else if (free <= 2 || use.used * 10 >= use.total * 9)
-            sentence = "The " + StorageName(use.name) + " has room for " + std::to_string(free) + " more message" +
-                       (free == 1 ? "" : "s") + ": move some to the archive.";
+            sentence = "The " + StorageName(use.name) + " has room for " + std::to_string(free) +
+                       " more message" + (free == 1 ? "" : "s") + ": move some to the archive.";
         if (!sentence.empty())
             text += (text.empty() ? "" : " ") + sentence;
     }

@@ -21,9 +21,9 @@ struct BookName {
 
 // One message as the view shows it.
 struct MessageLine {
-    std::string time;    // "2026-12-08 10:15", empty when the message has none
-    std::string text;    // the parts joined, a missing one marked
-    std::string state;   // "unread", "read", "sent", "unsent", then ", archived" when off the phone
+    std::string time;  // "2026-12-08 10:15", empty when the message has none
+    std::string text;  // the parts joined, a missing one marked
+    std::string state; // "unread", "read", "sent", "unsent", then ", archived" when off the phone
     std::string delivery; // "delivered", "failed: ...", empty without a matching report
     bool incoming = true;
     bool onPhone = false;
@@ -33,18 +33,18 @@ struct MessageLine {
 
 struct ConversationEntry {
     std::string number;
-    std::string name; // from the phone book, empty when no entry matches
+    std::string name;                  // from the phone book, empty when no entry matches
     std::vector<MessageLine> messages; // oldest first
     int unread = 0;
-    std::string Title() const;         // "Anna (+4917012345)" or the number alone
+    std::string Title() const; // "Anna (+4917012345)" or the number alone
 };
 
 // onPhone: what the last read found on the phone; a message counts as on the phone when one of
 // its parts is there with the same content.
-std::vector<ConversationEntry> BuildConversations(const std::vector<messages::ArchivedMessage>& archived,
-                                                  const std::vector<StoredSms>& onPhone,
-                                                  const std::vector<BookName>& book,
-                                                  const contacts::NumberMatcher& numbers);
+std::vector<ConversationEntry>
+BuildConversations(const std::vector<messages::ArchivedMessage>& archived,
+                   const std::vector<StoredSms>& onPhone, const std::vector<BookName>& book,
+                   const contacts::NumberMatcher& numbers);
 
 // "SIM 8 of 10, phone 0 of 100", and the warning when a storage is nearly full (at most two
 // free, or nine tenths used): "The SIM has room for 1 more message: ...". Empty when none is.

@@ -25,10 +25,12 @@ std::string PhoneIdentity(const CPhoneLink& link) {
     return id.empty() ? "unknown phone" : id;
 }
 
-std::string ArchivePath() { return platform::UserDataDir() + "/messages.sqlite"; }
+std::string ArchivePath() {
+    return platform::UserDataDir() + "/messages.sqlite";
+}
 
-ReadResult ReadAndArchive(CPhoneLink& link, messages::MessageArchive& archive, const std::atomic<bool>& cancel,
-                          const ReadStep& onStep, bool readNames) {
+ReadResult ReadAndArchive(CPhoneLink& link, messages::MessageArchive& archive,
+                          const std::atomic<bool>& cancel, const ReadStep& onStep, bool readNames) {
     ReadResult result;
     const char* const storages[] = {"SM", "ME"};
     for (int step = 0; step < 2; ++step) {
@@ -75,12 +77,14 @@ ReadResult ReadAndArchive(CPhoneLink& link, messages::MessageArchive& archive, c
         if (onStep)
             onStep(2);
         if (!link.ReadPhonebook())
-            result.problems.push_back("Names from the phone book are not shown: " + link.LastError().text);
+            result.problems.push_back("Names from the phone book are not shown: " +
+                                      link.LastError().text);
     }
     if (!result.cancelled && !result.linkLost && onStep)
         onStep(3);
     // New messages are announced from now on; a phone that takes no setting is read by hand.
-    if (!result.cancelled && !result.linkLost && link.SmsNoticeSetting().empty() && !link.EnableSmsNotices())
+    if (!result.cancelled && !result.linkLost && link.SmsNoticeSetting().empty() &&
+        !link.EnableSmsNotices())
         result.problems.push_back("New messages will not be announced: " + link.LastError().text);
     return result;
 }
@@ -149,7 +153,8 @@ RemoveResult RemoveFromPhone(CPhoneLink& link, messages::MessageArchive& archive
 
 std::string WithMessageReference(const std::string& pduHex, int reference) {
     int scaOctets = 0;
-    if (pduHex.size() < 2 || std::from_chars(pduHex.data(), pduHex.data() + 2, scaOctets, 16).ptr != pduHex.data() + 2)
+    if (pduHex.size() < 2 ||
+        std::from_chars(pduHex.data(), pduHex.data() + 2, scaOctets, 16).ptr != pduHex.data() + 2)
         return pduHex;
     const size_t at = 2 * (1 + static_cast<size_t>(scaOctets)) + 2;
     if (pduHex.size() < at + 2 || reference < 0 || reference > 255)

@@ -39,8 +39,9 @@ struct ReadResult {
 // in the middle). readNames: the phone books are read into the link too, for the conversations'
 // names, when nothing read them yet.
 using ReadStep = std::function<void(int step)>;
-ReadResult ReadAndArchive(CPhoneLink& link, messages::MessageArchive& archive, const std::atomic<bool>& cancel,
-                          const ReadStep& onStep, bool readNames = false);
+ReadResult ReadAndArchive(CPhoneLink& link, messages::MessageArchive& archive,
+                          const std::atomic<bool>& cancel, const ReadStep& onStep,
+                          bool readNames = false);
 
 struct NoticeResult {
     std::vector<StoredSms> arrived; // new messages, archived

@@ -7,12 +7,12 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -32,7 +32,9 @@ CMessagesView::ComposeHook& composeHook() {
     return s_hook;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // A wrapping label two lines high whatever its width: a label that asked for the height its
 // width needs would make the frame's scroll area size the whole view by its preferred height,
@@ -41,18 +43,27 @@ class TwoLineLabel : public QLabel {
 public:
     using QLabel::QLabel;
     bool hasHeightForWidth() const override { return false; }
-    QSize sizeHint() const override { return {QLabel::sizeHint().width(), 2 * fontMetrics().lineSpacing() + 2}; }
-    QSize minimumSizeHint() const override { return {fontMetrics().averageCharWidth() * 20, sizeHint().height()}; }
+    QSize sizeHint() const override {
+        return {QLabel::sizeHint().width(), 2 * fontMetrics().lineSpacing() + 2};
+    }
+    QSize minimumSizeHint() const override {
+        return {fontMetrics().averageCharWidth() * 20, sizeHint().height()};
+    }
 };
 
 contacts::NumberMatcher Matcher() {
-    return contacts::NumberMatcher(contacts::NumberMatcher::RegionFromLocale(QLocale::system().name().toStdString()));
+    return contacts::NumberMatcher(
+        contacts::NumberMatcher::RegionFromLocale(QLocale::system().name().toStdString()));
 }
 
 } // namespace
 
-void CMessagesView::SetWatchInterval(int milliseconds) { watchInterval() = std::max(50, milliseconds); }
-void CMessagesView::SetComposeHook(ComposeHook hook) { composeHook() = std::move(hook); }
+void CMessagesView::SetWatchInterval(int milliseconds) {
+    watchInterval() = std::max(50, milliseconds);
+}
+void CMessagesView::SetComposeHook(ComposeHook hook) {
+    composeHook() = std::move(hook);
+}
 
 CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent) {
     setObjectName(QStringLiteral("messagesView"));
@@ -68,7 +79,8 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     m_conversationList = new QTreeWidget(splitter);
     m_conversationList->setObjectName(QStringLiteral("conversations"));
-    m_conversationList->setHeaderLabels({QStringLiteral("Conversation"), QStringLiteral("Messages")});
+    m_conversationList->setHeaderLabels(
+        {QStringLiteral("Conversation"), QStringLiteral("Messages")});
     m_conversationList->setRootIsDecorated(false);
     m_conversationList->header()->setStretchLastSection(false);
     m_conversationList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -76,7 +88,8 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
     auto* right = new QSplitter(Qt::Vertical, splitter);
     m_messageList = new QTreeWidget(right);
     m_messageList->setObjectName(QStringLiteral("conversationMessages"));
-    m_messageList->setHeaderLabels({QStringLiteral("Time"), QStringLiteral("State"), QStringLiteral("Message")});
+    m_messageList->setHeaderLabels(
+        {QStringLiteral("Time"), QStringLiteral("State"), QStringLiteral("Message")});
     m_messageList->setRootIsDecorated(false);
     m_messageList->setWordWrap(true);
     m_messageList->setUniformRowHeights(false);
@@ -101,7 +114,8 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
     // Small minimums, so that a frame sized for the start form shows the whole view, buttons
     // included, without scrolling.
     const int line = fontMetrics().lineSpacing();
-    m_conversationList->setMinimumSize(fontMetrics().horizontalAdvance(QStringLiteral("+49170000000000 (12 new)")), 4 * line);
+    m_conversationList->setMinimumSize(
+        fontMetrics().horizontalAdvance(QStringLiteral("+49170000000000 (12 new)")), 4 * line);
     m_messageList->setMinimumHeight(4 * line);
     m_preview->setMinimumHeight(3 * line);
     right->setChildrenCollapsible(false);
@@ -112,8 +126,10 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
     m_replyButton = new QPushButton(QStringLiteral("Re&ply..."), this);
     m_deleteButton = new QPushButton(QStringLiteral("&Delete"), this);
     m_archiveButton = new QPushButton(QStringLiteral("&Move to archive"), this);
-    m_deleteButton->setToolTip(QStringLiteral("Delete the message from the phone; its archived copy stays"));
-    m_archiveButton->setToolTip(QStringLiteral("Free the phone's slots of this conversation; the archive keeps it"));
+    m_deleteButton->setToolTip(
+        QStringLiteral("Delete the message from the phone; its archived copy stays"));
+    m_archiveButton->setToolTip(
+        QStringLiteral("Free the phone's slots of this conversation; the archive keeps it"));
     for (QPushButton* b : {m_readButton, m_replyButton, m_deleteButton, m_archiveButton})
         buttons->addWidget(b);
     buttons->addStretch(1);
@@ -127,11 +143,14 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
     connect(m_replyButton, &QPushButton::clicked, this, &CMessagesView::OnReply);
     connect(m_deleteButton, &QPushButton::clicked, this, &CMessagesView::OnDelete);
     connect(m_archiveButton, &QPushButton::clicked, this, &CMessagesView::OnMoveToArchive);
-    connect(m_conversationList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        m_selectedNumber = item ? item->data(0, Qt::UserRole).toString().toStdString() : std::string();
-        ShowMessages();
-    });
-    connect(m_conversationList, &QTreeWidget::itemActivated, this, [this] { m_messageList->setFocus(); });
+    connect(m_conversationList, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) {
+                m_selectedNumber =
+                    item ? item->data(0, Qt::UserRole).toString().toStdString() : std::string();
+                ShowMessages();
+            });
+    connect(m_conversationList, &QTreeWidget::itemActivated, this,
+            [this] { m_messageList->setFocus(); });
     connect(m_messageList, &QTreeWidget::currentItemChanged, this, [this] {
         const auto* m = SelectedMessage();
         m_preview->setPlainText(m ? Q(m->text) : QString());
@@ -168,7 +187,9 @@ void CMessagesView::OnPhoneLinkGoing() {
     m_worker.Join(); // its result, still queued, is dropped
 }
 
-CMainFrame* CMessagesView::Frame() const { return qobject_cast<CMainFrame*>(window()); }
+CMainFrame* CMessagesView::Frame() const {
+    return qobject_cast<CMainFrame*>(window());
+}
 
 CPhoneLink* CMessagesView::Link() const {
     CMainFrame* frame = m_linkGoing ? nullptr : Frame();
@@ -221,7 +242,8 @@ void CMessagesView::OnRead() {
     if (Busy())
         return;
     if (!m_archive) {
-        SetStatus(m_archiveError.empty() ? "The message archive could not be opened." : m_archiveError);
+        SetStatus(m_archiveError.empty() ? "The message archive could not be opened."
+                                         : m_archiveError);
         m_readDone = true;
         return;
     }
@@ -258,22 +280,27 @@ void CMessagesView::OnRead() {
     // Made here, on the GUI thread; the worker only passes it back to it.
     QPointer<QProgressDialog> dialog = progress;
     RunOnWorker([this, link, archive, readNames, dialog]() -> std::function<void()> {
-        auto result = msgview::ReadAndArchive(*link, *archive, m_cancel, [this, dialog](int step) {
-            QMetaObject::invokeMethod(
-                this,
-                [dialog, step] {
-                    if (!dialog || dialog->wasCanceled())
-                        return;
-                    if (step == 1)
-                        dialog->setLabelText(QStringLiteral("Reading messages from phone memory..."));
-                    else if (step == 2)
-                        dialog->setLabelText(QStringLiteral("Reading names from the phone book..."));
-                    // Last: a modal progress dialog handles events inside setValue, and may be
-                    // gone when it returns.
-                    dialog->setValue(step);
-                },
-                Qt::QueuedConnection);
-        }, readNames);
+        auto result = msgview::ReadAndArchive(
+            *link, *archive, m_cancel,
+            [this, dialog](int step) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [dialog, step] {
+                        if (!dialog || dialog->wasCanceled())
+                            return;
+                        if (step == 1)
+                            dialog->setLabelText(
+                                QStringLiteral("Reading messages from phone memory..."));
+                        else if (step == 2)
+                            dialog->setLabelText(
+                                QStringLiteral("Reading names from the phone book..."));
+                        // Last: a modal progress dialog handles events inside setValue, and may be
+                        // gone when it returns.
+                        dialog->setValue(step);
+                    },
+                    Qt::QueuedConnection);
+            },
+            readNames);
         return [this, result] { ShowRead(result); };
     });
 }
@@ -297,7 +324,8 @@ void CMessagesView::ShowRead(const msgview::ReadResult& result) {
     else if (!result.problems.empty())
         line = "Read messages: " + result.problems.front();
     else
-        line = "Finishing reading messages: " + std::to_string(m_onPhone.size()) + " on the phone, all archived.";
+        line = "Finishing reading messages: " + std::to_string(m_onPhone.size()) +
+               " on the phone, all archived.";
     SetStatus(line);
     if (!result.linkLost)
         m_watch->start(watchInterval());
@@ -312,7 +340,9 @@ void CMessagesView::Rebuild() {
     }
     if (!m_identity.empty())
         all.erase(std::remove_if(all.begin(), all.end(),
-                                 [this](const messages::ArchivedMessage& m) { return m.entry.phone != m_identity; }),
+                                 [this](const messages::ArchivedMessage& m) {
+                                     return m.entry.phone != m_identity;
+                                 }),
                   all.end());
     std::vector<msgview::BookName> book;
     if (CPhoneLink* link = Link())
@@ -322,8 +352,9 @@ void CMessagesView::Rebuild() {
     m_conversations = msgview::BuildConversations(all, m_onPhone, book, Matcher());
 
     const std::string summary = msgview::StorageSummary(m_uses);
-    m_storageLabel->setText(summary.empty() ? QStringLiteral("Messages on the phone: storage use not known")
-                                            : QStringLiteral("Messages on the phone: %1").arg(Q(summary)));
+    m_storageLabel->setText(summary.empty()
+                                ? QStringLiteral("Messages on the phone: storage use not known")
+                                : QStringLiteral("Messages on the phone: %1").arg(Q(summary)));
     const std::string warning = msgview::StorageWarning(m_uses);
     m_warningLabel->setText(Q(warning));
     m_warningLabel->setToolTip(Q(warning));
@@ -339,8 +370,9 @@ void CMessagesView::ShowConversations() {
     for (const auto& c : m_conversations) {
         auto* item = new QTreeWidgetItem(m_conversationList);
         item->setText(0, Q(c.Title()));
-        item->setText(1, c.unread ? QStringLiteral("%1 (%2 new)").arg(c.messages.size()).arg(c.unread)
-                                  : QString::number(c.messages.size()));
+        item->setText(1, c.unread
+                             ? QStringLiteral("%1 (%2 new)").arg(c.messages.size()).arg(c.unread)
+                             : QString::number(c.messages.size()));
         item->setData(0, Qt::UserRole, Q(c.number));
         if (c.unread) {
             QFont bold = item->font(0);
@@ -353,7 +385,8 @@ void CMessagesView::ShowConversations() {
     if (!current && m_conversationList->topLevelItemCount())
         current = m_conversationList->topLevelItem(0);
     m_conversationList->setCurrentItem(current);
-    m_selectedNumber = current ? current->data(0, Qt::UserRole).toString().toStdString() : std::string();
+    m_selectedNumber =
+        current ? current->data(0, Qt::UserRole).toString().toStdString() : std::string();
     ShowMessages();
 }
 
@@ -381,7 +414,8 @@ void CMessagesView::ShowMessages() {
             item->setData(0, Qt::UserRole, static_cast<int>(i));
         }
         if (m_messageList->topLevelItemCount())
-            m_messageList->setCurrentItem(m_messageList->topLevelItem(m_messageList->topLevelItemCount() - 1));
+            m_messageList->setCurrentItem(
+                m_messageList->topLevelItem(m_messageList->topLevelItemCount() - 1));
     }
     UpdateButtons();
 }
@@ -399,15 +433,17 @@ void CMessagesView::UpdateButtons() {
     const bool idle = !Busy() && m_readDone;
     const auto* c = SelectedConversation();
     const auto* m = SelectedMessage();
-    const bool anyOnPhone = c && std::any_of(c->messages.begin(), c->messages.end(),
-                                             [](const msgview::MessageLine& l) { return l.onPhone; });
+    const bool anyOnPhone =
+        c && std::any_of(c->messages.begin(), c->messages.end(),
+                         [](const msgview::MessageLine& l) { return l.onPhone; });
     m_readButton->setEnabled(!Busy());
     m_replyButton->setEnabled(idle && c && !c->number.empty());
     m_deleteButton->setEnabled(idle && m && m->onPhone);
     m_archiveButton->setEnabled(idle && anyOnPhone);
 }
 
-std::vector<StoredSms> CMessagesView::SlotsOf(const std::vector<const msgview::MessageLine*>& lines) const {
+std::vector<StoredSms>
+CMessagesView::SlotsOf(const std::vector<const msgview::MessageLine*>& lines) const {
     std::vector<StoredSms> phoneSlots;
     for (const auto* line : lines)
         for (const auto& where : line->phoneSlots)
@@ -429,18 +465,22 @@ void CMessagesView::Remove(const std::vector<StoredSms>& phoneSlots, const QStri
             // The slots that went are off the phone; the rest stay as they were.
             for (int i = 0; i < result.removed; ++i) {
                 const StoredSms& gone = phoneSlots[i];
-                std::erase_if(m_onPhone, [&](const StoredSms& s) { return s.storage == gone.storage && s.index == gone.index; });
+                std::erase_if(m_onPhone, [&](const StoredSms& s) {
+                    return s.storage == gone.storage && s.index == gone.index;
+                });
                 for (auto& use : m_uses)
                     if (use.name == gone.storage && use.used > 0)
                         --use.used;
             }
             Rebuild();
-            SetStatus(result.error.empty()
-                          ? QStringLiteral("%1: %2 slot(s) freed on the phone; the archive keeps the messages.")
-                                .arg(what)
-                                .arg(result.removed)
-                                .toStdString()
-                          : result.error);
+            SetStatus(
+                result.error.empty()
+                    ? QStringLiteral(
+                          "%1: %2 slot(s) freed on the phone; the archive keeps the messages.")
+                          .arg(what)
+                          .arg(result.removed)
+                          .toStdString()
+                    : result.error);
             m_watch->start(watchInterval());
         };
     });
@@ -491,7 +531,8 @@ void CMessagesView::OnReply() {
             if (!result.error.empty())
                 SetStatus("Reply not sent: " + result.error);
             else
-                SetStatus(result.parts > 1 ? "Reply sent to " + number + " as " + std::to_string(result.parts) + " messages."
+                SetStatus(result.parts > 1 ? "Reply sent to " + number + " as " +
+                                                 std::to_string(result.parts) + " messages."
                                            : "Reply sent to " + number + ".");
             m_watch->start(watchInterval());
         };
@@ -509,33 +550,38 @@ void CMessagesView::OnWatchTick() {
         return;
     m_quietTicks = 0;
     messages::MessageArchive* archive = m_archive.get();
-    RunOnWorker([this, link, archive]() -> std::function<void()> {
-        auto result = msgview::TakeNewMessages(*link, *archive);
-        return [this, result] {
-            for (const StoredSms& sms : result.arrived) {
-                m_onPhone.push_back(sms);
-                for (auto& use : m_uses)
-                    if (use.name == sms.storage)
-                        ++use.used;
-            }
-            if (!result.arrived.empty() || result.reports)
-                Rebuild();
-            if (!result.arrived.empty()) {
-                DecodedSms sms;
-                LinkError why;
-                const StoredSms& last = result.arrived.back();
-                std::string from = DecodeSmsPdu(last.pduHex, last.tpduLength, sms, why) ? sms.number : "";
-                for (const auto& c : m_conversations)
-                    if (!from.empty() && c.number == from)
-                        from = c.Title();
-                SetStatus(result.arrived.size() == 1 ? "New message from " + (from.empty() ? "an unknown sender" : from) +
-                                                           " (archived)."
-                                                     : std::to_string(result.arrived.size()) + " new messages (archived).");
-            } else if (!result.problems.empty()) {
-                SetStatus(result.problems.front());
-            }
-            if (result.linkLost)
-                m_watch->stop();
-        };
-    }, true);
+    RunOnWorker(
+        [this, link, archive]() -> std::function<void()> {
+            auto result = msgview::TakeNewMessages(*link, *archive);
+            return [this, result] {
+                for (const StoredSms& sms : result.arrived) {
+                    m_onPhone.push_back(sms);
+                    for (auto& use : m_uses)
+                        if (use.name == sms.storage)
+                            ++use.used;
+                }
+                if (!result.arrived.empty() || result.reports)
+                    Rebuild();
+                if (!result.arrived.empty()) {
+                    DecodedSms sms;
+                    LinkError why;
+                    const StoredSms& last = result.arrived.back();
+                    std::string from =
+                        DecodeSmsPdu(last.pduHex, last.tpduLength, sms, why) ? sms.number : "";
+                    for (const auto& c : m_conversations)
+                        if (!from.empty() && c.number == from)
+                            from = c.Title();
+                    SetStatus(result.arrived.size() == 1
+                                  ? "New message from " +
+                                        (from.empty() ? "an unknown sender" : from) + " (archived)."
+                                  : std::to_string(result.arrived.size()) +
+                                        " new messages (archived).");
+                } else if (!result.problems.empty()) {
+                    SetStatus(result.problems.front());
+                }
+                if (result.linkLost)
+                    m_watch->stop();
+            };
+        },
+        true);
 }

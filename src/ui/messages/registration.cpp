@@ -5,5 +5,6 @@
 #include "ui/messages/messagesview.h"
 
 void RegisterMessagesView() {
-    CMainFrame::RegisterViewFactory(ui::VIEW_MESSAGES, [](const ui::ViewArgs&) -> CView* { return new CMessagesView; });
+    CMainFrame::RegisterViewFactory(
+        ui::VIEW_MESSAGES, [](const ui::ViewArgs&) -> CView* { return new CMessagesView; });
 }

@@ -8,7 +8,8 @@
 
 namespace {
 
-messages::ArchivedMessage Row(int64_t id, const char* storage, SmsKind kind, int reference, int status = 3) {
+messages::ArchivedMessage Row(int64_t id, const char* storage, SmsKind kind, int reference,
+                              int status = 3) {
     messages::ArchivedMessage m;
     m.id = id;
     m.entry = {"phone", storage, static_cast<int>(id), status, "PDU" + std::to_string(id), -1};
@@ -30,8 +31,9 @@ TEST(MessagesViewConversations, ReportMatchesOnlyOurSentCopy) {
     report.sms.number = "017011111"; // the national form of the same number
     report.sms.status = 0;
     const contacts::NumberMatcher numbers("DE");
-    auto list = msgview::BuildConversations({storedOnPhone, ours, report}, {{"SM", 4, 3, -1, "PDU1"}},
-                                            {{"0170 11111", "Anna"}}, numbers);
+    auto list =
+        msgview::BuildConversations({storedOnPhone, ours, report}, {{"SM", 4, 3, -1, "PDU1"}},
+                                    {{"0170 11111", "Anna"}}, numbers);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].name, "Anna");
     ASSERT_EQ(list[0].messages.size(), 2u) << "the report is no message of its own";
@@ -43,11 +45,15 @@ TEST(MessagesViewConversations, ReportMatchesOnlyOurSentCopy) {
 }
 
 TEST(MessagesViewConversations, StorageWarningThresholds) {
-    EXPECT_EQ(msgview::StorageSummary({{"SM", 8, 10}, {"ME", 0, 100}}), "SIM 8 of 10, phone memory 0 of 100");
+    EXPECT_EQ(msgview::StorageSummary({{"SM", 8, 10}, {"ME", 0, 100}}),
+              "SIM 8 of 10, phone memory 0 of 100");
     EXPECT_EQ(msgview::StorageWarning({{"SM", 7, 10}, {"ME", -1, -1}}), "");
-    EXPECT_NE(msgview::StorageWarning({{"SM", 8, 10}}).find("room for 2 more messages"), std::string::npos);
-    EXPECT_NE(msgview::StorageWarning({{"ME", 90, 100}}).find("phone memory has room for 10"), std::string::npos);
-    EXPECT_NE(msgview::StorageWarning({{"SM", 10, 10}}).find("SIM is full (10 of 10)"), std::string::npos);
+    EXPECT_NE(msgview::StorageWarning({{"SM", 8, 10}}).find("room for 2 more messages"),
+              std::string::npos);
+    EXPECT_NE(msgview::StorageWarning({{"ME", 90, 100}}).find("phone memory has room for 10"),
+              std::string::npos);
+    EXPECT_NE(msgview::StorageWarning({{"SM", 10, 10}}).find("SIM is full (10 of 10)"),
+              std::string::npos);
     EXPECT_NE(msgview::StorageWarning({{"SM", 12, 10}}).find("SIM is full"), std::string::npos)
         << "a phone that counts more than it holds";
 }
@@ -55,7 +61,8 @@ TEST(MessagesViewConversations, StorageWarningThresholds) {
 TEST(MessagesViewConversations, MessageReferencePatch) {
     // Service centre left to the phone (00), first octet 11, reference 00.
     EXPECT_EQ(msgview::WithMessageReference("0011000B91", 0x2A), "00112A0B91");
-    EXPECT_EQ(msgview::WithMessageReference("07911326", 5), "07911326") << "too short for its centre";
+    EXPECT_EQ(msgview::WithMessageReference("07911326", 5), "07911326")
+        << "too short for its centre";
     EXPECT_EQ(msgview::WithMessageReference("ZZ110000", 5), "ZZ110000");
     EXPECT_EQ(msgview::WithMessageReference("", 5), "");
 }

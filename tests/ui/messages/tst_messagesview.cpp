@@ -89,7 +89,8 @@ void MessagesViewTest::deliveredMessagesAppearAsConversations() {
     for (int i = 0; longText.size() < 400; ++i)
         longText += "word" + std::to_string(i) + " ";
     longText.pop_back();
-    QVERIFY(Deliver(*phone, "deliver-parts +4917022222 3,1,2 " + longText).starts_with("OK stored SM"));
+    QVERIFY(
+        Deliver(*phone, "deliver-parts +4917022222 3,1,2 " + longText).starts_with("OK stored SM"));
 
     phone->Frame()->OnCommand(ui::ID_SHOW_MESSAGES);
     view = phone->Current<CMessagesView>();
@@ -152,7 +153,8 @@ void MessagesViewTest::fullSimIsShown() {
     CMessagesView* view = nullptr;
     auto phone = Open(StateWithAnna(3));
     for (int i = 0; i < 3; ++i)
-        QVERIFY(Deliver(*phone, "deliver +4917044444 number " + std::to_string(i)).starts_with("OK"));
+        QVERIFY(
+            Deliver(*phone, "deliver +4917044444 number " + std::to_string(i)).starts_with("OK"));
     QVERIFY(Deliver(*phone, "deliver +4917044444 no room").starts_with("ERROR"));
     phone->Frame()->OnCommand(ui::ID_SHOW_MESSAGES);
     view = phone->Current<CMessagesView>();
@@ -201,7 +203,8 @@ void MessagesViewTest::longReplyGoesAsSeveralMessages() {
 void MessagesViewTest::anotherPhoneWhileReading() {
     auto phone = Open(StateWithAnna());
     for (int i = 0; i < 10; ++i)
-        QVERIFY(Deliver(*phone, "deliver +4917011111 number " + std::to_string(i)).starts_with("OK"));
+        QVERIFY(
+            Deliver(*phone, "deliver +4917011111 number " + std::to_string(i)).starts_with("OK"));
     phone->Frame()->OnCommand(ui::ID_SHOW_MESSAGES);
     auto* view = phone->Current<CMessagesView>();
     QTRY_VERIFY(view->Busy());
