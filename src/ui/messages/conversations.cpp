@@ -42,7 +42,7 @@ struct PhoneKey {
 std::string ConversationEntry::Title() const {
     if (name.empty())
         return number.empty() ? std::string("(no number)") : number;
-    return name + " (" + number + ")";
+    return number.empty() ? name : name + " (" + number + ")";
 }
 
 std::string ShortTime(const SmsTime& t) {
@@ -64,12 +64,29 @@ BuildConversations(const std::vector<messages::ArchivedMessage>& archived,
     // Parts go to the reassembler under their archive id, so that two messages that used one
     // slot at different times stay apart.
     messages::Reassembler parts;
+    ConversationEntry unreadable;
+    unreadable.name = "Messages that could not be read";
     std::map<int64_t, const messages::ArchivedMessage*> byId;
     std::vector<messages::SentMessage> sent;
     std::vector<const messages::ArchivedMessage*> sentRows, reports;
     for (const auto& m : archived) {
-        if (!m.decoded)
+        if (!m.decoded) {
+            // Kept as it came; shown with the reason rather than left out.
+            DecodedSms ignored;
+            LinkError why;
+            DecodeSmsPdu(m.entry.pduHex, m.entry.tpduLength, ignored, why);
+            MessageLine line;
+            line.text = "[this message could not be read: " + why.text + "]";
+            line.state = StatusWord(m.entry.status);
+            line.archiveIds.push_back(m.id);
+            if (auto slot = slotOf.find({m.entry.storage, m.entry.pduHex}); slot != slotOf.end())
+                line.phoneSlots.push_back({m.entry.storage, slot->second});
+            line.onPhone = !line.phoneSlots.empty();
+            if (!line.onPhone)
+                line.state += ", archived";
+            unreadable.messages.push_back(std::move(line));
             continue;
+        }
         if (m.sms.kind == SmsKind::StatusReport) {
             reports.push_back(&m);
             continue;
@@ -90,6 +107,7 @@ BuildConversations(const std::vector<messages::ArchivedMessage>& archived,
             outcomeOf[sentRows[*which]->id] = DescribeStatus(report->sms.status);
 
     std::vector<ConversationEntry> out;
+    size_t order = 0;
     std::vector<std::string> tails;               // of each conversation's number
     std::map<std::string, size_t> conversationOf; // every number form seen, to its conversation
     for (messages::WholeMessage& whole : parts.TakeAll()) {
@@ -143,23 +161,19 @@ BuildConversations(const std::vector<messages::ArchivedMessage>& archived,
             }
             conversationOf[number] = at;
         }
+        out[at].latest = order++;
         if (status == 0)
             ++out[at].unread;
         out[at].messages.push_back(std::move(line));
     }
-    // The archive lists by time, and a whole message takes the place of its first part; a
-    // conversation's latest message puts it on top.
-    for (auto& c : out)
-        std::stable_sort(c.messages.begin(), c.messages.end(),
-                         [](const MessageLine& a, const MessageLine& b) {
-                             return !a.time.empty() && !b.time.empty() && a.time < b.time;
-                         });
-    std::stable_sort(out.begin(), out.end(),
-                     [](const ConversationEntry& a, const ConversationEntry& b) {
-                         const std::string& ta = a.messages.back().time;
-                         const std::string& tb = b.messages.back().time;
-                         return ta > tb;
-                     });
+    // The archive lists by time (UTC; messages without a time stamp by when they were archived)
+    // and the reassembler keeps that order, so a conversation's messages are in order already;
+    // the one with the latest message goes on top.
+    std::stable_sort(
+        out.begin(), out.end(),
+        [](const ConversationEntry& a, const ConversationEntry& b) { return a.latest > b.latest; });
+    if (!unreadable.messages.empty())
+        out.push_back(std::move(unreadable));
     return out;
 }
 

@@ -36,6 +36,7 @@ struct ConversationEntry {
     std::string name;                  // from the phone book, empty when no entry matches
     std::vector<MessageLine> messages; // oldest first
     int unread = 0;
+    size_t latest = 0;         // position of its latest message in the archive's order
     std::string Title() const; // "Anna (+4917012345)" or the number alone
 };
 

@@ -145,7 +145,7 @@ CMessagesView::CMessagesView(QWidget* parent) : CView(ui::VIEW_MESSAGES, parent)
     connect(m_archiveButton, &QPushButton::clicked, this, &CMessagesView::OnMoveToArchive);
     connect(m_conversationList, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) {
-                m_selectedNumber =
+                m_selectedTitle =
                     item ? item->data(0, Qt::UserRole).toString().toStdString() : std::string();
                 ShowMessages();
             });
@@ -363,7 +363,7 @@ void CMessagesView::Rebuild() {
 }
 
 void CMessagesView::ShowConversations() {
-    const std::string keep = m_selectedNumber;
+    const std::string keep = m_selectedTitle;
     QSignalBlocker block(m_conversationList);
     m_conversationList->clear();
     QTreeWidgetItem* current = nullptr;
@@ -373,26 +373,26 @@ void CMessagesView::ShowConversations() {
         item->setText(1, c.unread
                              ? QStringLiteral("%1 (%2 new)").arg(c.messages.size()).arg(c.unread)
                              : QString::number(c.messages.size()));
-        item->setData(0, Qt::UserRole, Q(c.number));
+        item->setData(0, Qt::UserRole, Q(c.Title()));
         if (c.unread) {
             QFont bold = item->font(0);
             bold.setBold(true);
             item->setFont(0, bold);
         }
-        if (c.number == keep || !current)
-            current = c.number == keep || keep.empty() ? item : current;
+        if (c.Title() == keep || (!current && keep.empty()))
+            current = item;
     }
     if (!current && m_conversationList->topLevelItemCount())
         current = m_conversationList->topLevelItem(0);
     m_conversationList->setCurrentItem(current);
-    m_selectedNumber =
+    m_selectedTitle =
         current ? current->data(0, Qt::UserRole).toString().toStdString() : std::string();
     ShowMessages();
 }
 
 const msgview::ConversationEntry* CMessagesView::SelectedConversation() const {
     for (const auto& c : m_conversations)
-        if (c.number == m_selectedNumber)
+        if (c.Title() == m_selectedTitle)
             return &c;
     return nullptr;
 }

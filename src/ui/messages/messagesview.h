@@ -85,7 +85,7 @@ private:
     std::vector<StoredSms> m_onPhone;
     std::vector<SmsStorageUse> m_uses;
     std::vector<msgview::ConversationEntry> m_conversations;
-    std::string m_selectedNumber;
+    std::string m_selectedTitle; // the chosen conversation's
     bool m_readDone = false;
     bool m_busy = false;
     bool m_linkGoing = false;

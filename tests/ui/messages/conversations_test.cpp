@@ -66,3 +66,18 @@ TEST(MessagesViewConversations, MessageReferencePatch) {
     EXPECT_EQ(msgview::WithMessageReference("ZZ110000", 5), "ZZ110000");
     EXPECT_EQ(msgview::WithMessageReference("", 5), "");
 }
+
+TEST(MessagesViewConversations, UndecodableMessageShownWithReason) {
+    messages::ArchivedMessage bad = Row(1, "SM", SmsKind::Deliver, -1, 1);
+    bad.decoded = false;
+    bad.entry.pduHex = "0791";
+    auto list =
+        msgview::BuildConversations({bad, Row(2, "SM", SmsKind::Deliver, -1, 0)},
+                                    {{"SM", 7, 1, -1, "0791"}}, {}, contacts::NumberMatcher("DE"));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1].Title(), "Messages that could not be read");
+    ASSERT_EQ(list[1].messages.size(), 1u);
+    EXPECT_TRUE(list[1].messages[0].text.starts_with("[this message could not be read: "));
+    EXPECT_EQ(list[1].messages[0].phoneSlots, (std::vector<messages::SmsLocation>{{"SM", 7}}))
+        << "it can still be deleted from the phone";
+}
