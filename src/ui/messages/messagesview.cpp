@@ -180,6 +180,39 @@ bool CMessagesView::eventFilter(QObject* watched, QEvent* event) {
     return CView::eventFilter(watched, event);
 }
 
+namespace {
+bool UsesLink(int commandId) {
+    switch (commandId) {
+    case ui::ID_SHOW_PHONEBOOK:
+    case ui::ID_SHOW_MELODIES:
+    case ui::ID_SHOW_SMS:
+    case ui::ID_SHOW_PICTURES:
+    case ui::ID_UPLOAD_PICTURE:
+    case ui::ID_CONNECT_PHONE:
+    case ui::ID_PHONE_INFO:
+    case ui::ID_FILE_EXPORT_PHONEBOOK:
+    case ui::ID_FILE_IMPORT_CONTACTS:
+    case ui::ID_FILE_BACKUP_PHONE:
+    case ui::ID_FILE_RESTORE_BACKUP:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+bool CMessagesView::HandlesCommand(int commandId) const {
+    return (Busy() && UsesLink(commandId)) || CView::HandlesCommand(commandId);
+}
+
+void CMessagesView::OnCommand(int commandId) {
+    if (Busy() && UsesLink(commandId)) {
+        SetStatus("The phone is still busy with the messages; try again in a moment.");
+        return;
+    }
+    CView::OnCommand(commandId);
+}
+
 void CMessagesView::OnPhoneLinkGoing() {
     m_linkGoing = true;
     m_cancel = true;

@@ -32,6 +32,11 @@ public:
 
     void OnInitialUpdate() override;
     void OnPhoneLinkGoing() override;
+    // While the worker is in an exchange, every command that would use the link on the GUI
+    // thread (another view, the phone's information, the File menu's phone commands) is held
+    // here with a sentence instead of meeting the worker on the port.
+    bool HandlesCommand(int commandId) const override;
+    void OnCommand(int commandId) override;
 
     void OnRead();
     void OnReply();

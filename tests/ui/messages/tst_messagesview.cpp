@@ -191,6 +191,11 @@ void MessagesViewTest::longReplyGoesAsSeveralMessages() {
         return recipient.startsWith(QStringLiteral("Anna"));
     });
     QTest::mouseClick(view->ReplyButton(), Qt::LeftButton);
+    // Sending: a command that would use the link on the GUI thread waits its turn.
+    QVERIFY(view->Busy());
+    phone->Frame()->OnCommand(ui::ID_SHOW_PHONEBOOK);
+    QCOMPARE(phone->Frame()->CurrentViewId(), ui::VIEW_MESSAGES);
+    QVERIFY(phone->Status().contains(QStringLiteral("still busy")));
     QTRY_VERIFY(!view->Busy());
     QCOMPARE(phone->Snapshot().sent.size(), size_t(2));
     QVERIFY(phone->Status().contains(QStringLiteral("as 2 messages")));
