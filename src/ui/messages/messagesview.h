@@ -68,6 +68,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static int WatchInterval();
+    static ComposeHook& Hook();
     CMainFrame* Frame() const;
     CPhoneLink* Link() const;
     void SetStatus(const std::string& text);
