@@ -228,6 +228,17 @@ bool CPhoneLink::Collect(std::string_view command, Ending ending, int idleMs, st
     }
     m_promptSeen = framer.PromptSeen();
     KeepUnsolicited(framer.Unsolicited());
+    // A phone may start an announcement right behind the final result (a +CDS for the first
+    // part of a long message, behind that part's OK): read it to its end (its PDU line too)
+    // now, or its rest would land in the next exchange's reply and the report would be lost.
+    if (framer.FinalSeen()) {
+        const size_t lastEnd = reply.find_last_of("\r\n");
+        std::string rest = lastEnd == std::string::npos ? std::string() : reply.substr(lastEnd + 1);
+        if (!rest.empty() && rest != "> ") {
+            ReadRestOfLines(rest, kStaleSettleMs);
+            TakeIdleLines(rest);
+        }
+    }
     if (framer.FinalSeen() && !framer.Succeeded()) {
         m_lastError = ErrorFromFinalLine(framer.FinalLine());
         return false;
