@@ -7,6 +7,7 @@
 #include "btstack/bluez/bluezbackend.h"
 #include "btstack/sim/registersim.h"
 #include "ui/melody/registration.h"
+#include "ui/messages/registration.h"
 #include "ui/phonebook/registerphonebook.h"
 #include "ui/sms/registration.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     RegisterMelodyView();
     RegisterSmsView();
     RegisterPictureViews();
+    RegisterMessagesView();
     theApp.SetBluezProbe([](std::string* why) { return btstack::bluez::BluezAvailable(why); });
     return theApp.Run(argc, argv);
 }

@@ -4,6 +4,7 @@
 // AT commands.
 #include <termios.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -62,7 +63,9 @@ private:
     termios m_dcb{};
     int m_handle = -1;
     bool m_isOpen = false;
-    bool m_lineLost = false;
+    // Atomic: the GUI's lost-line check polls the port once a second, also while the Messages
+    // view's worker is in an exchange on it; both only ever report a hang-up.
+    std::atomic<bool> m_lineLost{false};
     int m_writeLimitMs = 10000;
     uint64_t m_bytesRead = 0;
     uint64_t m_bytesWritten = 0;

@@ -10,6 +10,9 @@ constexpr int VIEW_PHONEBOOK = 135;
 constexpr int VIEW_MELODIES = 150;
 constexpr int VIEW_SMS = 151;
 constexpr int VIEW_PICTURES = 154;
+// Added beside the original views: every message of the phone and the local archive, by
+// conversation.
+constexpr int VIEW_MESSAGES = 170;
 
 // Commands of the toolbar (left to right), the help menu and the phone book pop-up menu.
 constexpr int ID_SHOW_PHONEBOOK = 32772;
@@ -32,9 +35,11 @@ constexpr int ID_FILE_EXPORT_PHONEBOOK = 32792;
 constexpr int ID_FILE_IMPORT_CONTACTS = 32793;
 constexpr int ID_FILE_BACKUP_PHONE = 32794;
 constexpr int ID_FILE_RESTORE_BACKUP = 32795;
+// The sixth toolbar button and the View menu's "Messages".
+constexpr int ID_SHOW_MESSAGES = 32796;
 // Copy (or move) between the two storages, with the same preview.
-constexpr int ID_FILE_COPY_SIM_TO_PHONE = 32796;
-constexpr int ID_FILE_COPY_PHONE_TO_SIM = 32797;
+constexpr int ID_FILE_COPY_SIM_TO_PHONE = 32797;
+constexpr int ID_FILE_COPY_PHONE_TO_SIM = 32798;
 
 // Framework commands.
 constexpr int ID_FILE_NEW = 57600;

@@ -56,13 +56,14 @@ QString viewTitle(int viewId) {
     case ui::VIEW_MELODIES: return QStringLiteral("User melodies");
     case ui::VIEW_SMS: return QStringLiteral("Short message");
     case ui::VIEW_PICTURES: return QStringLiteral("Pictures");
+    case ui::VIEW_MESSAGES: return QStringLiteral("Messages");
     default: return QStringLiteral("View %1").arg(viewId);
     }
 }
 
 
 constexpr int kToolbarCommands[] = {ui::ID_SHOW_PHONEBOOK, ui::ID_SHOW_MELODIES, ui::ID_SHOW_SMS,
-                                    ui::ID_SHOW_PICTURES, ui::ID_UPLOAD_PICTURE};
+                                    ui::ID_SHOW_PICTURES, ui::ID_UPLOAD_PICTURE, ui::ID_SHOW_MESSAGES};
 
 } // namespace
 
@@ -76,7 +77,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_currentViewId(u
     ui::InstallPasteGuard();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The views go only after the members, the link among them.
+    if (m_view)
+        m_view->OnPhoneLinkGoing();
+}
 
 void CMainFrame::RegisterViewFactory(int viewId, ui::ViewFactory factory) {
     registeredFactories()[viewId] = std::move(factory);
@@ -171,6 +176,8 @@ void CMainFrame::buildMenus() {
     status->setCheckable(true);
     view->addAction(toolbar);
     view->addAction(status);
+    view->addSeparator();
+    view->addAction(addCommand(ui::ID_SHOW_MESSAGES, QStringLiteral("&Messages")));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(addCommand(ui::ID_WEB_LINK, QStringLiteral("DUNMERE on the web")));
@@ -288,6 +295,7 @@ bool CMainFrame::frameHandles(int commandId) const {
     case ui::ID_SHOW_MELODIES:
     case ui::ID_SHOW_SMS:
     case ui::ID_SHOW_PICTURES:
+    case ui::ID_SHOW_MESSAGES:
     case ui::ID_WEB_LINK:
     case ui::ID_APP_EXIT:
     case ui::ID_VIEW_TOOLBAR:
@@ -368,6 +376,13 @@ void CMainFrame::runFrameCommand(int commandId) {
         EnsurePhoneLink();
         if (m_currentViewId != ui::VIEW_SMS)
             SwitchView(ui::VIEW_SMS);
+        break;
+    case ui::ID_SHOW_MESSAGES:
+        if (!connected())
+            break;
+        EnsurePhoneLink();
+        if (m_currentViewId != ui::VIEW_MESSAGES)
+            SwitchView(ui::VIEW_MESSAGES);
         break;
     case ui::ID_WEB_LINK:
         QDesktopServices::openUrl(QUrl(WebAddress()));
@@ -493,6 +508,8 @@ void CMainFrame::EnsurePhoneLink() {
 }
 
 void CMainFrame::ForgetPhone() {
+    if (m_view)
+        m_view->OnPhoneLinkGoing();
     m_phoneLink.reset();
     m_phonebookPending = true;
     m_melodiesPending = true;
@@ -549,7 +566,8 @@ void CMainFrame::setToolTips() {
                                                 {ui::ID_SHOW_MELODIES, "User melodies"},
                                                 {ui::ID_SHOW_SMS, "Short message"},
                                                 {ui::ID_SHOW_PICTURES, "Pictures"},
-                                                {ui::ID_UPLOAD_PICTURE, "Upload picture"}};
+                                                {ui::ID_UPLOAD_PICTURE, "Upload picture"},
+                                                {ui::ID_SHOW_MESSAGES, "Messages"}};
     for (const auto& [id, tip] : tips) {
         QAction* action = Action(id);
         if (!action)

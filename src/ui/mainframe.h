@@ -1,5 +1,5 @@
 #pragma once
-// The one top-level window: menu bar, the five-button toolbar, the status line, and one view at
+// The one top-level window: menu bar, the six-button toolbar, the status line, and one view at
 // a time in the client area. It owns the phone link, which it creates on first need, and runs
 // the two slow reads that happen at most once per run.
 #include "phonelink/messagesink.h"

@@ -48,6 +48,7 @@ QString toolbarPath(int commandId) {
     case ID_SHOW_SMS: return QStringLiteral(":/toolbar/sms.svg");
     case ID_SHOW_PICTURES: return QStringLiteral(":/toolbar/pictures.svg");
     case ID_UPLOAD_PICTURE: return QStringLiteral(":/toolbar/upload.svg");
+    case ID_SHOW_MESSAGES: return QStringLiteral(":/toolbar/messages.svg");
     default: return {};
     }
 }

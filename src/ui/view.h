@@ -23,6 +23,10 @@ public:
     virtual bool HandlesCommand(int commandId) const;
     virtual void OnCommand(int commandId);
 
+    // The frame's phone link is about to go (another phone is chosen, the frame closes): a view
+    // whose worker uses the link waits for it here and starts no more work.
+    virtual void OnPhoneLinkGoing() {}
+
 private:
     int m_viewId;
     CVantrelDoc* m_document = nullptr;
