@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "contacts/numberkind.h"
 #include "messagejobs.h"
 #include "messages/statusmatch.h"
 
@@ -42,7 +43,11 @@ struct PhoneKey {
 std::string ConversationEntry::Title() const {
     if (name.empty())
         return number.empty() ? std::string("(no number)") : number;
-    return number.empty() ? name : name + " (" + number + ")";
+    // The person, not the phone book's kind suffix ("Anna/M"): the number follows anyway.
+    std::string person = contacts::SplitKindSuffix(name).base;
+    if (person.empty())
+        person = name;
+    return number.empty() ? person : person + " (" + number + ")";
 }
 
 std::string ShortTime(const SmsTime& t) {

@@ -33,9 +33,9 @@ TEST(MessagesViewConversations, ReportMatchesOnlyOurSentCopy) {
     const contacts::NumberMatcher numbers("DE");
     auto list =
         msgview::BuildConversations({storedOnPhone, ours, report}, {{"SM", 4, 3, -1, "PDU1"}},
-                                    {{"0170 11111", "Anna"}}, numbers);
+                                    {{"0170 11111", "Anna/M"}}, numbers);
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].name, "Anna");
+    EXPECT_EQ(list[0].Title().rfind("Anna (", 0), 0u) << "the person, without the kind suffix";
     ASSERT_EQ(list[0].messages.size(), 2u) << "the report is no message of its own";
     EXPECT_EQ(list[0].messages[0].delivery, "");
     EXPECT_EQ(list[0].messages[0].state, "sent");
