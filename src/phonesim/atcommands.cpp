@@ -74,26 +74,26 @@ struct CommandHandlers {
     static constexpr const char* kModel = "Harlune emulated phone";
     static constexpr const char* kRevision = "R1A phonesim";
     static constexpr const char* kSerial = "490154203237518"; // a valid-looking IMEI (Luhn digit)
-    static R Manufacturer(AtInterpreter&, std::string_view) { return Lines({kManufacturer}); }
-    static R Model(AtInterpreter&, std::string_view) { return Lines({kModel}); }
-    static R Revision(AtInterpreter&, std::string_view) { return Lines({kRevision}); }
-    static R Serial(AtInterpreter&, std::string_view) { return Lines({kSerial}); }
+    static R Manufacturer(AtInterpreter&, std::string_view) { return R::Lines({kManufacturer}); }
+    static R Model(AtInterpreter&, std::string_view) { return R::Lines({kModel}); }
+    static R Revision(AtInterpreter&, std::string_view) { return R::Lines({kRevision}); }
+    static R Serial(AtInterpreter&, std::string_view) { return R::Lines({kSerial}); }
     static R TestOk(AtInterpreter&, std::string_view) { return R::Ok(); }
     static R Identify(AtInterpreter&, std::string_view args) {
         int n = 0;
         if (!Flag(args, 9, &n))
             return R::Error();
         switch (n) {
-        case 0: return Lines({kModel});
-        case 1: return Lines({kRevision});
+        case 0: return R::Lines({kModel});
+        case 1: return R::Lines({kRevision});
         case 2: return R::Ok(); // the ROM checksum test: passed
-        case 3: return Lines({kManufacturer});
-        case 4: return Lines({kModel});
-        case 5: return Lines({kRevision});
-        case 6: return Lines({std::string(kManufacturer) + " " + kModel});
-        case 7: return Lines({"Bluetooth serial port, OBEX object push"});
-        case 8: return Lines({kSerial});
-        default: return Lines({std::string(kModel) + " " + kRevision});
+        case 3: return R::Lines({kManufacturer});
+        case 4: return R::Lines({kModel});
+        case 5: return R::Lines({kRevision});
+        case 6: return R::Lines({std::string(kManufacturer) + " " + kModel});
+        case 7: return R::Lines({"Bluetooth serial port, OBEX object push"});
+        case 8: return R::Lines({kSerial});
+        default: return R::Lines({std::string(kModel) + " " + kRevision});
         }
     }
 
@@ -101,9 +101,9 @@ struct CommandHandlers {
         return OneSetting(args, 2, &at.m_cmee) ? R::Ok() : R::Error();
     }
     static R CmeeRead(AtInterpreter& at, std::string_view) {
-        return Lines({"+CMEE: " + std::to_string(at.m_cmee)});
+        return R::Lines({"+CMEE: " + std::to_string(at.m_cmee)});
     }
-    static R CmeeTest(AtInterpreter&, std::string_view) { return Lines({"+CMEE: (0-2)"}); }
+    static R CmeeTest(AtInterpreter&, std::string_view) { return R::Lines({"+CMEE: (0-2)"}); }
 
     static R CscsSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -114,13 +114,13 @@ struct CommandHandlers {
         if (!ParseCharset(name, &charset))
             return R::Cme(cme::kOperationNotSupported);
         State(at).charset = charset;
-        return Changed();
+        return R::Changed();
     }
     static R CscsRead(AtInterpreter& at, std::string_view) {
-        return Lines({std::string("+CSCS: \"") + CharsetName(State(at).charset) + "\""});
+        return R::Lines({std::string("+CSCS: \"") + CharsetName(State(at).charset) + "\""});
     }
     static R CscsTest(AtInterpreter&, std::string_view) {
-        return Lines({"+CSCS: (\"8859-1\",\"IRA\",\"GSM\",\"UCS2\")"});
+        return R::Lines({"+CSCS: (\"8859-1\",\"IRA\",\"GSM\",\"UCS2\")"});
     }
 
     static R CpbsSet(AtInterpreter& at, std::string_view args) {
@@ -131,18 +131,18 @@ struct CommandHandlers {
         if (!State(at).Storage(name))
             return R::Cme(cme::kOperationNotAllowed);
         State(at).selectedStorage = State(at).Storage(name) == &State(at).sim ? "SM" : "ME";
-        return Changed();
+        return R::Changed();
     }
     static R CpbsRead(AtInterpreter& at, std::string_view) {
         const PhonebookStorage& s = Selected(at);
-        return Lines({"+CPBS: \"" + State(at).selectedStorage + "\"," +
+        return R::Lines({"+CPBS: \"" + State(at).selectedStorage + "\"," +
                       std::to_string(s.entries.size()) + "," + std::to_string(s.size)});
     }
-    static R CpbsTest(AtInterpreter&, std::string_view) { return Lines({"+CPBS: (\"ME\",\"SM\")"}); }
+    static R CpbsTest(AtInterpreter&, std::string_view) { return R::Lines({"+CPBS: (\"ME\",\"SM\")"}); }
 
     static R CpbrTest(AtInterpreter& at, std::string_view) {
         const PhonebookStorage& s = Selected(at);
-        return Lines({"+CPBR: (1-" + std::to_string(s.size) + ")," + std::to_string(s.numberLimit) +
+        return R::Lines({"+CPBR: (1-" + std::to_string(s.size) + ")," + std::to_string(s.numberLimit) +
                       "," + std::to_string(s.textLimit)});
     }
     static R CpbrSet(AtInterpreter& at, std::string_view args) {
@@ -166,7 +166,7 @@ struct CommandHandlers {
 
     static R CpbwTest(AtInterpreter& at, std::string_view) {
         const PhonebookStorage& s = Selected(at);
-        return Lines({"+CPBW: (1-" + std::to_string(s.size) + ")," + std::to_string(s.numberLimit) +
+        return R::Lines({"+CPBW: (1-" + std::to_string(s.size) + ")," + std::to_string(s.numberLimit) +
                       ",(128-255)," + std::to_string(s.textLimit)});
     }
     static R CpbwSet(AtInterpreter& at, std::string_view args) {
@@ -182,7 +182,7 @@ struct CommandHandlers {
             if (!hasPosition)
                 return R::Error();
             s.entries.erase(position);
-            return Changed();
+            return R::Changed();
         }
         PhonebookRecord record;
         if (!r.Comma() || !r.Quoted(&record.number, false))
@@ -228,12 +228,12 @@ struct CommandHandlers {
                 return R::Cme(cme::kMemoryFull);
         }
         s.entries[position] = record;
-        return Changed();
+        return R::Changed();
     }
 
     static R CpbfTest(AtInterpreter& at, std::string_view) {
         const PhonebookStorage& s = Selected(at);
-        return Lines({"+CPBF: " + std::to_string(s.numberLimit) + "," + std::to_string(s.textLimit)});
+        return R::Lines({"+CPBF: " + std::to_string(s.numberLimit) + "," + std::to_string(s.textLimit)});
     }
     static R CpbfSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -259,7 +259,7 @@ struct CommandHandlers {
     static R EsomTest(AtInterpreter&, std::string_view) {
         // The shape of the family's documentation: indexes, pauses, prefixes, notes, the longest
         // melody string, the most tones, the melody formats.
-        return Lines({"*ESOM: (1-" + std::to_string(kMelodyCount) + "),(p,P),(+,#,(b)),(c,d,e,f,g,a,b,C,D,E,F,G,A,B)," +
+        return R::Lines({"*ESOM: (1-" + std::to_string(kMelodyCount) + "),(p,P),(+,#,(b)),(c,d,e,f,g,a,b,C,D,E,F,G,A,B)," +
                       std::to_string(kMelodyTextLimit) + "," + std::to_string(kMelodyNoteLimit) + ",(0)"});
     }
     static R EsomSet(AtInterpreter& at, std::string_view args) {
@@ -282,13 +282,13 @@ struct CommandHandlers {
             if (m.index == index) {
                 m.text = text;
                 m.value = value;
-                return Changed();
+                return R::Changed();
             }
         State(at).melodies.push_back({index, text, value});
-        return Changed();
+        return R::Changed();
     }
 
-    static R EripTest(AtInterpreter&, std::string_view) { return Lines({SoundRange("*ERIP: ", true)}); }
+    static R EripTest(AtInterpreter&, std::string_view) { return R::Lines({SoundRange("*ERIP: ", true)}); }
     static R EripSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
         int level = 0, sound = 0;
@@ -300,12 +300,12 @@ struct CommandHandlers {
             return R::Cme(cme::kInvalidIndex);
         State(at).lastPlayedLevel = level;
         State(at).lastPlayedSound = sound;
-        return Changed();
+        return R::Changed();
     }
 
-    static R ErinTest(AtInterpreter&, std::string_view) { return Lines({SoundRange("*ERIN: ", false)}); }
+    static R ErinTest(AtInterpreter&, std::string_view) { return R::Lines({SoundRange("*ERIN: ", false)}); }
     static R ErinRead(AtInterpreter& at, std::string_view) {
-        return Lines({"*ERIN: " + std::to_string(State(at).ringSound)});
+        return R::Lines({"*ERIN: " + std::to_string(State(at).ringSound)});
     }
     static R ErinSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -315,20 +315,10 @@ struct CommandHandlers {
         if (sound < kMinSound || sound > kMaxSound)
             return R::Cme(cme::kInvalidIndex);
         State(at).ringSound = sound;
-        return Changed();
+        return R::Changed();
     }
 
 private:
-    static R Lines(std::vector<std::string> lines) {
-        R r;
-        r.lines = std::move(lines);
-        return r;
-    }
-    static R Changed() {
-        R r;
-        r.changedState = true;
-        return r;
-    }
     static PhonebookStorage& Selected(AtInterpreter& at) {
         PhonebookStorage* s = State(at).Storage(State(at).selectedStorage);
         return s ? *s : State(at).memory;

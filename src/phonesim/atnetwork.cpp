@@ -22,25 +22,15 @@ constexpr const char* kCellId = "1A2B";
 struct NetworkHandlers {
     using R = CommandResult;
 
-    static R Lines(std::vector<std::string> lines) {
-        R r;
-        r.lines = std::move(lines);
-        return r;
-    }
-    static R Changed() {
-        R r;
-        r.changedState = true;
-        return r;
-    }
     static PhoneState& State(AtInterpreter& at) { return at.m_state; }
     static long long Now(const AtInterpreter& at) {
         return at.m_hooks.now ? at.m_hooks.now() : static_cast<long long>(std::time(nullptr));
     }
 
     static R CfunRead(AtInterpreter& at, std::string_view) {
-        return Lines({"+CFUN: " + std::to_string(State(at).functionality)});
+        return R::Lines({"+CFUN: " + std::to_string(State(at).functionality)});
     }
-    static R CfunTest(AtInterpreter&, std::string_view) { return Lines({"+CFUN: (0,1,4),(0,1)"}); }
+    static R CfunTest(AtInterpreter&, std::string_view) { return R::Lines({"+CFUN: (0,1,4),(0,1)"}); }
     static R CfunSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
         int fun = 0, reset = 0;
@@ -52,7 +42,7 @@ struct NetworkHandlers {
         return R::Ok();
     }
 
-    static R CpinRead(AtInterpreter&, std::string_view) { return Lines({"+CPIN: READY"}); }
+    static R CpinRead(AtInterpreter&, std::string_view) { return R::Lines({"+CPIN: READY"}); }
     static R CpinSet(AtInterpreter&, std::string_view) {
         // No PIN is asked for; entering one anyway is not allowed.
         return R::Cme(cme::kOperationNotAllowed);
@@ -60,16 +50,16 @@ struct NetworkHandlers {
 
     static R CsqExec(AtInterpreter& at, std::string_view) {
         int rssi = State(at).functionality == 1 ? State(at).network.signal : 99;
-        return Lines({"+CSQ: " + std::to_string(rssi) + ",99"});
+        return R::Lines({"+CSQ: " + std::to_string(rssi) + ",99"});
     }
     static R CsqTest(AtInterpreter&, std::string_view) {
-        return Lines({"+CSQ: (0-31,99),(0-7,99)"});
+        return R::Lines({"+CSQ: (0-31,99),(0-7,99)"});
     }
 
     static R CbcExec(AtInterpreter& at, std::string_view) {
-        return Lines({"+CBC: 0," + std::to_string(State(at).network.battery)});
+        return R::Lines({"+CBC: 0," + std::to_string(State(at).network.battery)});
     }
-    static R CbcTest(AtInterpreter&, std::string_view) { return Lines({"+CBC: (0-3),(0-100)"}); }
+    static R CbcTest(AtInterpreter&, std::string_view) { return R::Lines({"+CBC: (0-3),(0-100)"}); }
 
     static int Registration(const AtInterpreter& at) {
         return at.m_state.functionality == 1 ? at.m_state.network.registration : 0;
@@ -87,8 +77,8 @@ struct NetworkHandlers {
     static R CregSet(AtInterpreter& at, std::string_view args) {
         return OneSetting(args, 2, &at.m_cregMode) ? R::Ok() : R::Error();
     }
-    static R CregRead(AtInterpreter& at, std::string_view) { return Lines({CregLine(at, true)}); }
-    static R CregTest(AtInterpreter&, std::string_view) { return Lines({"+CREG: (0-2)"}); }
+    static R CregRead(AtInterpreter& at, std::string_view) { return R::Lines({CregLine(at, true)}); }
+    static R CregTest(AtInterpreter&, std::string_view) { return R::Lines({"+CREG: (0-2)"}); }
 
     static std::string OperatorIn(int format) {
         return format == 2 ? kOperatorNumeric : format == 1 ? kOperatorShort : kOperatorLong;
@@ -96,12 +86,12 @@ struct NetworkHandlers {
     static R CopsRead(AtInterpreter& at, std::string_view) {
         int stat = Registration(at);
         if (stat != 1 && stat != 5)
-            return Lines({"+COPS: 0"});
-        return Lines({"+COPS: 0," + std::to_string(at.m_copsFormat) + ",\"" +
+            return R::Lines({"+COPS: 0"});
+        return R::Lines({"+COPS: 0," + std::to_string(at.m_copsFormat) + ",\"" +
                       OperatorIn(at.m_copsFormat) + "\""});
     }
     static R CopsTest(AtInterpreter&, std::string_view) {
-        return Lines({std::string("+COPS: (2,\"") + kOperatorLong + "\",\"" + kOperatorShort +
+        return R::Lines({std::string("+COPS: (2,\"") + kOperatorLong + "\",\"" + kOperatorShort +
                       "\",\"" + kOperatorNumeric + "\"),,(0-4),(0-2)"});
     }
     static R CopsSet(AtInterpreter& at, std::string_view args) {
@@ -132,7 +122,7 @@ struct NetworkHandlers {
         std::snprintf(text, sizeof text, "+CCLK: \"%02d/%02d/%02d,%02d:%02d:%02d+00\"",
                       tm.tm_year % 100, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
                       tm.tm_sec);
-        return Lines({text});
+        return R::Lines({text});
     }
     static R CclkSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -155,12 +145,12 @@ struct NetworkHandlers {
         tm.tm_sec = ss;
         // The time given is local to its zone; the phone keeps it as typed (zone +00 shown).
         State(at).clockOffset = static_cast<long long>(timegm(&tm)) - Now(at);
-        return Changed();
+        return R::Changed();
     }
 
     static R CscaRead(AtInterpreter& at, std::string_view) {
         const PhoneState& s = State(at);
-        return Lines({"+CSCA: \"" + StoredToLine(s.serviceCentre, s.charset) + "\"," +
+        return R::Lines({"+CSCA: \"" + StoredToLine(s.serviceCentre, s.charset) + "\"," +
                       std::to_string(s.serviceCentreType)});
     }
     static R CscaSet(AtInterpreter& at, std::string_view args) {
@@ -186,7 +176,7 @@ struct NetworkHandlers {
             return R::Cms(cms::kInvalidTextParameter);
         State(at).serviceCentre = number;
         State(at).serviceCentreType = type;
-        return Changed();
+        return R::Changed();
     }
 
     static R CsmsSet(AtInterpreter& at, std::string_view args) {
@@ -194,12 +184,12 @@ struct NetworkHandlers {
         if (!OneSetting(args, 1, &service))
             return R::Cms(cms::kOperationNotSupported);
         at.m_csms = service;
-        return Lines({"+CSMS: 1,1,1"});
+        return R::Lines({"+CSMS: 1,1,1"});
     }
     static R CsmsRead(AtInterpreter& at, std::string_view) {
-        return Lines({"+CSMS: " + std::to_string(at.m_csms) + ",1,1,1"});
+        return R::Lines({"+CSMS: " + std::to_string(at.m_csms) + ",1,1,1"});
     }
-    static R CsmsTest(AtInterpreter&, std::string_view) { return Lines({"+CSMS: (0,1)"}); }
+    static R CsmsTest(AtInterpreter&, std::string_view) { return R::Lines({"+CSMS: (0,1)"}); }
 
     // Packet-domain registration follows the circuit-switched one (27.007 10.1.20).
     static R CgregSet(AtInterpreter& at, std::string_view args) {
@@ -210,17 +200,17 @@ struct NetworkHandlers {
             "+CGREG: " + std::to_string(at.m_cgregMode) + "," + std::to_string(Registration(at));
         if (at.m_cgregMode == 2 && (Registration(at) == 1 || Registration(at) == 5))
             line += std::string(",\"") + kLac + "\",\"" + kCellId + "\"";
-        return Lines({line});
+        return R::Lines({line});
     }
-    static R CgregTest(AtInterpreter&, std::string_view) { return Lines({"+CGREG: (0-2)"}); }
+    static R CgregTest(AtInterpreter&, std::string_view) { return R::Lines({"+CGREG: (0-2)"}); }
     static R CgattRead(AtInterpreter& at, std::string_view) {
-        return Lines({std::string("+CGATT: ") +
+        return R::Lines({std::string("+CGATT: ") +
                       (Registration(at) == 1 || Registration(at) == 5 ? "1" : "0")});
     }
     static R CgattSet(AtInterpreter&, std::string_view args) {
         return args == "0" || args == "1" ? R::Ok() : R::Error();
     }
-    static R CgattTest(AtInterpreter&, std::string_view) { return Lines({"+CGATT: (0,1)"}); }
+    static R CgattTest(AtInterpreter&, std::string_view) { return R::Lines({"+CGATT: (0,1)"}); }
 
     // Call-related settings a phone tool switches on and off; this phone never has a call.
     static R SwitchSet(AtInterpreter&, std::string_view args, int* field) {
@@ -230,16 +220,16 @@ struct NetworkHandlers {
         return SwitchSet(at, args, &at.m_clip);
     }
     static R ClipRead(AtInterpreter& at, std::string_view) {
-        return Lines({"+CLIP: " + std::to_string(at.m_clip) + ",1"});
+        return R::Lines({"+CLIP: " + std::to_string(at.m_clip) + ",1"});
     }
-    static R ClipTest(AtInterpreter&, std::string_view) { return Lines({"+CLIP: (0,1)"}); }
+    static R ClipTest(AtInterpreter&, std::string_view) { return R::Lines({"+CLIP: (0,1)"}); }
     static R CrcSet(AtInterpreter& at, std::string_view args) {
         return SwitchSet(at, args, &at.m_crc);
     }
     static R CrcRead(AtInterpreter& at, std::string_view) {
-        return Lines({"+CRC: " + std::to_string(at.m_crc)});
+        return R::Lines({"+CRC: " + std::to_string(at.m_crc)});
     }
-    static R CrcTest(AtInterpreter&, std::string_view) { return Lines({"+CRC: (0,1)"}); }
+    static R CrcTest(AtInterpreter&, std::string_view) { return R::Lines({"+CRC: (0,1)"}); }
     static R CusdSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
         int n = 0;
@@ -254,15 +244,15 @@ struct NetworkHandlers {
         return R::Ok();
     }
     static R CusdRead(AtInterpreter& at, std::string_view) {
-        return Lines({std::string("+CUSD: ") + (at.m_cusd ? "1" : "0")});
+        return R::Lines({std::string("+CUSD: ") + (at.m_cusd ? "1" : "0")});
     }
-    static R CusdTest(AtInterpreter&, std::string_view) { return Lines({"+CUSD: (0-2)"}); }
+    static R CusdTest(AtInterpreter&, std::string_view) { return R::Lines({"+CUSD: (0-2)"}); }
 
-    static R Cimi(AtInterpreter&, std::string_view) { return Lines({kImsi}); }
+    static R Cimi(AtInterpreter&, std::string_view) { return R::Lines({kImsi}); }
     static R Cnum(AtInterpreter& at, std::string_view) {
         const std::string& n = State(at).ownNumber;
         int type = !n.empty() && n[0] == '+' ? 145 : 129;
-        return Lines({"+CNUM: \"Own number\",\"" + n + "\"," + std::to_string(type)});
+        return R::Lines({"+CNUM: \"Own number\",\"" + n + "\"," + std::to_string(type)});
     }
     static R TestOk(AtInterpreter&, std::string_view) { return R::Ok(); }
 };

@@ -83,11 +83,6 @@ std::string Number(const std::string& digits, int typeOfAddress) {
 struct SmsHandlers {
     using R = CommandResult;
 
-    static R Lines(std::vector<std::string> lines) {
-        R r;
-        r.lines = std::move(lines);
-        return r;
-    }
     static PhoneState& State(AtInterpreter& at) { return at.m_state; }
     static long long Now(const AtInterpreter& at) {
         return at.m_hooks.now ? at.m_hooks.now() : static_cast<long long>(std::time(nullptr));
@@ -101,7 +96,7 @@ struct SmsHandlers {
 
     // ---- storages
     static R CpmsTest(AtInterpreter&, std::string_view) {
-        return Lines({"+CPMS: (\"ME\",\"SM\"),(\"ME\",\"SM\"),(\"ME\",\"SM\")"});
+        return R::Lines({"+CPMS: (\"ME\",\"SM\"),(\"ME\",\"SM\"),(\"ME\",\"SM\")"});
     }
     static std::string Counts(AtInterpreter& at, int which, bool named) {
         const MessageStorage& m = Storage(at, which);
@@ -109,7 +104,7 @@ struct SmsHandlers {
                std::to_string(m.messages.size()) + "," + std::to_string(m.size);
     }
     static R CpmsRead(AtInterpreter& at, std::string_view) {
-        return Lines({"+CPMS: " + Counts(at, 0, true) + "," + Counts(at, 1, true) + "," +
+        return R::Lines({"+CPMS: " + Counts(at, 0, true) + "," + Counts(at, 1, true) + "," +
                       Counts(at, 2, true)});
     }
     static R CpmsSet(AtInterpreter& at, std::string_view args) {
@@ -131,7 +126,7 @@ struct SmsHandlers {
             return R::Error();
         for (int i = 0; i < 3; ++i)
             State(at).smsStorages[i] = names[i];
-        R result = Lines({"+CPMS: " + Counts(at, 0, false) + "," + Counts(at, 1, false) + "," +
+        R result = R::Lines({"+CPMS: " + Counts(at, 0, false) + "," + Counts(at, 1, false) + "," +
                           Counts(at, 2, false)});
         result.changedState = true;
         return result;
@@ -146,9 +141,9 @@ struct SmsHandlers {
         return R::Ok();
     }
     static R CmgfRead(AtInterpreter& at, std::string_view) {
-        return Lines({std::string("+CMGF: ") + (at.m_textMode ? "1" : "0")});
+        return R::Lines({std::string("+CMGF: ") + (at.m_textMode ? "1" : "0")});
     }
-    static R CmgfTest(AtInterpreter&, std::string_view) { return Lines({"+CMGF: (0,1)"}); }
+    static R CmgfTest(AtInterpreter&, std::string_view) { return R::Lines({"+CMGF: (0,1)"}); }
 
     static R CsmpSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -168,7 +163,7 @@ struct SmsHandlers {
         return R::Ok();
     }
     static R CsmpRead(AtInterpreter& at, std::string_view) {
-        return Lines({"+CSMP: " + std::to_string(at.m_csmp[0]) + "," +
+        return R::Lines({"+CSMP: " + std::to_string(at.m_csmp[0]) + "," +
                       std::to_string(at.m_csmp[1]) + "," + std::to_string(at.m_csmp[2]) + "," +
                       std::to_string(at.m_csmp[3])});
     }
@@ -197,10 +192,10 @@ struct SmsHandlers {
         std::string line = "+CNMI: ";
         for (int i = 0; i < 5; ++i)
             line += (i ? "," : "") + std::to_string(at.m_cnmi[i]);
-        return Lines({line});
+        return R::Lines({line});
     }
     static R CnmiTest(AtInterpreter&, std::string_view) {
-        return Lines({"+CNMI: (0-3),(0-3),(0-3),(0,1),(0,1)"});
+        return R::Lines({"+CNMI: (0-3),(0-3),(0-3),(0,1),(0,1)"});
     }
 
     // ---- reading
@@ -260,8 +255,8 @@ struct SmsHandlers {
     }
     static R CmglTest(AtInterpreter& at, std::string_view) {
         if (!at.m_textMode)
-            return Lines({"+CMGL: (0-4)"});
-        return Lines({"+CMGL: (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")"});
+            return R::Lines({"+CMGL: (0-4)"});
+        return R::Lines({"+CMGL: (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")"});
     }
     static R Cmgr(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -313,7 +308,7 @@ struct SmsHandlers {
         std::string used;
         for (const auto& [index, m] : Storage(at, 0).messages)
             used += (used.empty() ? "" : ",") + std::to_string(index);
-        return Lines({"+CMGD: (" + used + "),(0-4)"});
+        return R::Lines({"+CMGD: (" + used + "),(0-4)"});
     }
 
     // ---- writing and sending
@@ -450,7 +445,7 @@ struct SmsHandlers {
         it->second.status = MessageStatus::StoredSent;
         std::vector<PhoneEvent> events;
         int mr = Send(at, sms, pdu.firstOctet & 0x20, &events);
-        R result = Lines({"+CMSS: " + std::to_string(mr)});
+        R result = R::Lines({"+CMSS: " + std::to_string(mr)});
         result.changedState = true;
         at.m_pendingEvents = std::move(events);
         return result;
@@ -515,14 +510,14 @@ struct SmsHandlers {
             if (index == 0)
                 return R::Cms(cms::kMemoryFull);
             storage.messages[index] = {static_cast<MessageStatus>(at.m_storeStatus), pduHex};
-            R result = Lines({"+CMGW: " + std::to_string(index)});
+            R result = R::Lines({"+CMGW: " + std::to_string(index)});
             result.changedState = true;
             return result;
         }
         sms.pduHex = pduHex;
         std::vector<PhoneEvent> events;
         int mr = Send(at, sms, wantsReport, &events);
-        R result = Lines({"+CMGS: " + std::to_string(mr)});
+        R result = R::Lines({"+CMGS: " + std::to_string(mr)});
         result.changedState = true;
         at.m_pendingEvents = std::move(events);
         return result;
