@@ -84,16 +84,25 @@ struct CommandHandlers {
         if (!Flag(args, 9, &n))
             return R::Error();
         switch (n) {
-        case 0: return R::Lines({kModel});
-        case 1: return R::Lines({kRevision});
+        case 0:
+            return R::Lines({kModel});
+        case 1:
+            return R::Lines({kRevision});
         case 2: return R::Ok(); // the ROM checksum test: passed
-        case 3: return R::Lines({kManufacturer});
-        case 4: return R::Lines({kModel});
-        case 5: return R::Lines({kRevision});
-        case 6: return R::Lines({std::string(kManufacturer) + " " + kModel});
-        case 7: return R::Lines({"Bluetooth serial port, OBEX object push"});
-        case 8: return R::Lines({kSerial});
-        default: return R::Lines({std::string(kModel) + " " + kRevision});
+        case 3:
+            return R::Lines({kManufacturer});
+        case 4:
+            return R::Lines({kModel});
+        case 5:
+            return R::Lines({kRevision});
+        case 6:
+            return R::Lines({std::string(kManufacturer) + " " + kModel});
+        case 7:
+            return R::Lines({"Bluetooth serial port, OBEX object push"});
+        case 8:
+            return R::Lines({kSerial});
+        default:
+            return R::Lines({std::string(kModel) + " " + kRevision});
         }
     }
 
@@ -136,14 +145,16 @@ struct CommandHandlers {
     static R CpbsRead(AtInterpreter& at, std::string_view) {
         const PhonebookStorage& s = Selected(at);
         return R::Lines({"+CPBS: \"" + State(at).selectedStorage + "\"," +
-                      std::to_string(s.entries.size()) + "," + std::to_string(s.size)});
+                         std::to_string(s.entries.size()) + "," + std::to_string(s.size)});
     }
-    static R CpbsTest(AtInterpreter&, std::string_view) { return R::Lines({"+CPBS: (\"ME\",\"SM\")"}); }
+    static R CpbsTest(AtInterpreter&, std::string_view) {
+        return R::Lines({"+CPBS: (\"ME\",\"SM\")"});
+    }
 
     static R CpbrTest(AtInterpreter& at, std::string_view) {
         const PhonebookStorage& s = Selected(at);
-        return R::Lines({"+CPBR: (1-" + std::to_string(s.size) + ")," + std::to_string(s.numberLimit) +
-                      "," + std::to_string(s.textLimit)});
+        return R::Lines({"+CPBR: (1-" + std::to_string(s.size) + ")," +
+                         std::to_string(s.numberLimit) + "," + std::to_string(s.textLimit)});
     }
     static R CpbrSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -166,8 +177,9 @@ struct CommandHandlers {
 
     static R CpbwTest(AtInterpreter& at, std::string_view) {
         const PhonebookStorage& s = Selected(at);
-        return R::Lines({"+CPBW: (1-" + std::to_string(s.size) + ")," + std::to_string(s.numberLimit) +
-                      ",(128-255)," + std::to_string(s.textLimit)});
+        return R::Lines({"+CPBW: (1-" + std::to_string(s.size) + ")," +
+                         std::to_string(s.numberLimit) + ",(128-255)," +
+                         std::to_string(s.textLimit)});
     }
     static R CpbwSet(AtInterpreter& at, std::string_view args) {
         PhonebookStorage& s = Selected(at);
@@ -233,7 +245,8 @@ struct CommandHandlers {
 
     static R CpbfTest(AtInterpreter& at, std::string_view) {
         const PhonebookStorage& s = Selected(at);
-        return R::Lines({"+CPBF: " + std::to_string(s.numberLimit) + "," + std::to_string(s.textLimit)});
+        return R::Lines(
+            {"+CPBF: " + std::to_string(s.numberLimit) + "," + std::to_string(s.textLimit)});
     }
     static R CpbfSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -259,8 +272,10 @@ struct CommandHandlers {
     static R EsomTest(AtInterpreter&, std::string_view) {
         // The shape of the family's documentation: indexes, pauses, prefixes, notes, the longest
         // melody string, the most tones, the melody formats.
-        return R::Lines({"*ESOM: (1-" + std::to_string(kMelodyCount) + "),(p,P),(+,#,(b)),(c,d,e,f,g,a,b,C,D,E,F,G,A,B)," +
-                      std::to_string(kMelodyTextLimit) + "," + std::to_string(kMelodyNoteLimit) + ",(0)"});
+        return R::Lines({"*ESOM: (1-" + std::to_string(kMelodyCount) +
+                         "),(p,P),(+,#,(b)),(c,d,e,f,g,a,b,C,D,E,F,G,A,B)," +
+                         std::to_string(kMelodyTextLimit) + "," + std::to_string(kMelodyNoteLimit) +
+                         ",(0)"});
     }
     static R EsomSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -288,7 +303,9 @@ struct CommandHandlers {
         return R::Changed();
     }
 
-    static R EripTest(AtInterpreter&, std::string_view) { return R::Lines({SoundRange("*ERIP: ", true)}); }
+    static R EripTest(AtInterpreter&, std::string_view) {
+        return R::Lines({SoundRange("*ERIP: ", true)});
+    }
     static R EripSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
         int level = 0, sound = 0;
@@ -303,7 +320,9 @@ struct CommandHandlers {
         return R::Changed();
     }
 
-    static R ErinTest(AtInterpreter&, std::string_view) { return R::Lines({SoundRange("*ERIN: ", false)}); }
+    static R ErinTest(AtInterpreter&, std::string_view) {
+        return R::Lines({SoundRange("*ERIN: ", false)});
+    }
     static R ErinRead(AtInterpreter& at, std::string_view) {
         return R::Lines({"*ERIN: " + std::to_string(State(at).ringSound)});
     }

@@ -25,7 +25,9 @@ struct CommandResult {
     static CommandResult Cme(int code) { return {Kind::CmeError, code, {}, false}; }
     static CommandResult Cms(int code) { return {Kind::CmsError, code, {}, false}; }
     // Information lines, then OK.
-    static CommandResult Lines(std::vector<std::string> lines) { return {Kind::Ok, 0, std::move(lines), false}; }
+    static CommandResult Lines(std::vector<std::string> lines) {
+        return {Kind::Ok, 0, std::move(lines), false};
+    }
     // OK, and the phone's state changed (saved to its state file).
     static CommandResult Changed() { return {Kind::Ok, 0, {}, true}; }
 };

@@ -30,7 +30,9 @@ struct NetworkHandlers {
     static R CfunRead(AtInterpreter& at, std::string_view) {
         return R::Lines({"+CFUN: " + std::to_string(State(at).functionality)});
     }
-    static R CfunTest(AtInterpreter&, std::string_view) { return R::Lines({"+CFUN: (0,1,4),(0,1)"}); }
+    static R CfunTest(AtInterpreter&, std::string_view) {
+        return R::Lines({"+CFUN: (0,1,4),(0,1)"});
+    }
     static R CfunSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
         int fun = 0, reset = 0;
@@ -77,7 +79,9 @@ struct NetworkHandlers {
     static R CregSet(AtInterpreter& at, std::string_view args) {
         return OneSetting(args, 2, &at.m_cregMode) ? R::Ok() : R::Error();
     }
-    static R CregRead(AtInterpreter& at, std::string_view) { return R::Lines({CregLine(at, true)}); }
+    static R CregRead(AtInterpreter& at, std::string_view) {
+        return R::Lines({CregLine(at, true)});
+    }
     static R CregTest(AtInterpreter&, std::string_view) { return R::Lines({"+CREG: (0-2)"}); }
 
     static std::string OperatorIn(int format) {
@@ -88,11 +92,11 @@ struct NetworkHandlers {
         if (stat != 1 && stat != 5)
             return R::Lines({"+COPS: 0"});
         return R::Lines({"+COPS: 0," + std::to_string(at.m_copsFormat) + ",\"" +
-                      OperatorIn(at.m_copsFormat) + "\""});
+                         OperatorIn(at.m_copsFormat) + "\""});
     }
     static R CopsTest(AtInterpreter&, std::string_view) {
         return R::Lines({std::string("+COPS: (2,\"") + kOperatorLong + "\",\"" + kOperatorShort +
-                      "\",\"" + kOperatorNumeric + "\"),,(0-4),(0-2)"});
+                         "\",\"" + kOperatorNumeric + "\"),,(0-4),(0-2)"});
     }
     static R CopsSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -151,7 +155,7 @@ struct NetworkHandlers {
     static R CscaRead(AtInterpreter& at, std::string_view) {
         const PhoneState& s = State(at);
         return R::Lines({"+CSCA: \"" + StoredToLine(s.serviceCentre, s.charset) + "\"," +
-                      std::to_string(s.serviceCentreType)});
+                         std::to_string(s.serviceCentreType)});
     }
     static R CscaSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -205,7 +209,7 @@ struct NetworkHandlers {
     static R CgregTest(AtInterpreter&, std::string_view) { return R::Lines({"+CGREG: (0-2)"}); }
     static R CgattRead(AtInterpreter& at, std::string_view) {
         return R::Lines({std::string("+CGATT: ") +
-                      (Registration(at) == 1 || Registration(at) == 5 ? "1" : "0")});
+                         (Registration(at) == 1 || Registration(at) == 5 ? "1" : "0")});
     }
     static R CgattSet(AtInterpreter&, std::string_view args) {
         return args == "0" || args == "1" ? R::Ok() : R::Error();

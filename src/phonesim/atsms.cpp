@@ -105,7 +105,7 @@ struct SmsHandlers {
     }
     static R CpmsRead(AtInterpreter& at, std::string_view) {
         return R::Lines({"+CPMS: " + Counts(at, 0, true) + "," + Counts(at, 1, true) + "," +
-                      Counts(at, 2, true)});
+                         Counts(at, 2, true)});
     }
     static R CpmsSet(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
@@ -127,7 +127,7 @@ struct SmsHandlers {
         for (int i = 0; i < 3; ++i)
             State(at).smsStorages[i] = names[i];
         R result = R::Lines({"+CPMS: " + Counts(at, 0, false) + "," + Counts(at, 1, false) + "," +
-                          Counts(at, 2, false)});
+                             Counts(at, 2, false)});
         result.changedState = true;
         return result;
     }
@@ -164,8 +164,8 @@ struct SmsHandlers {
     }
     static R CsmpRead(AtInterpreter& at, std::string_view) {
         return R::Lines({"+CSMP: " + std::to_string(at.m_csmp[0]) + "," +
-                      std::to_string(at.m_csmp[1]) + "," + std::to_string(at.m_csmp[2]) + "," +
-                      std::to_string(at.m_csmp[3])});
+                         std::to_string(at.m_csmp[1]) + "," + std::to_string(at.m_csmp[2]) + "," +
+                         std::to_string(at.m_csmp[3])});
     }
 
     static R CnmiSet(AtInterpreter& at, std::string_view args) {
@@ -256,7 +256,8 @@ struct SmsHandlers {
     static R CmglTest(AtInterpreter& at, std::string_view) {
         if (!at.m_textMode)
             return R::Lines({"+CMGL: (0-4)"});
-        return R::Lines({"+CMGL: (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")"});
+        return R::Lines(
+            {"+CMGL: (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")"});
     }
     static R Cmgr(AtInterpreter& at, std::string_view args) {
         ArgReader r(args);
