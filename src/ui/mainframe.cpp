@@ -30,6 +30,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -39,6 +40,13 @@ CMainFrame::FileCommandHandler& FileCommands() {
     static CMainFrame::FileCommandHandler handler;
     return handler;
 }
+
+CMainFrame::IdleWatch& IdleWatcher() {
+    static CMainFrame::IdleWatch watch;
+    return watch;
+}
+
+constexpr int kIdleWatchMs = 2000;
 
 std::map<int, ui::ViewFactory>& registeredFactories() {
     static std::map<int, ui::ViewFactory> factories;
@@ -91,9 +99,20 @@ void CMainFrame::SetViewFactory(int viewId, ui::ViewFactory factory) { m_factori
 
 void CMainFrame::SetPhonebookReader(PhonebookReader reader) { phonebookReader() = std::move(reader); }
 
+void CMainFrame::SetIdleWatch(IdleWatch watch) { IdleWatcher() = std::move(watch); }
+
 QString CMainFrame::WebAddress() { return QStringLiteral("http://www.dunmere.example/"); }
 
 bool CMainFrame::OnCreate(QString* why) {
+    auto* idle = new QTimer(this);
+    idle->setObjectName(QStringLiteral("idleWatch"));
+    connect(idle, &QTimer::timeout, this, [this] {
+        // Never inside another exchange: a dialog or menu open may be one that runs the link.
+        if (IdleWatcher() && m_phoneLink && m_phoneLink->IsOpen() && !QApplication::activeModalWidget() &&
+            !QApplication::activePopupWidget())
+            IdleWatcher()(*this);
+    });
+    idle->start(kIdleWatchMs);
     m_toolBar = new QToolBar(QStringLiteral("Toolbar"), this);
     m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setIconSize(QSize(50, 50));

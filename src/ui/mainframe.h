@@ -111,6 +111,11 @@ public:
     using FileCommandHandler = std::function<void(CMainFrame&, int commandId)>;
     static void SetFileCommandHandler(FileCommandHandler handler);
 
+    // Called every two seconds while a phone link exists and no dialog or menu is open: the
+    // messages library looks at the idle link there for messages the phone announced.
+    using IdleWatch = std::function<void(CMainFrame&)>;
+    static void SetIdleWatch(IdleWatch watch);
+
 signals:
     // Every text the status line is given, in order (a log of the connection steps).
     void StatusTextChanged(const QString& text);

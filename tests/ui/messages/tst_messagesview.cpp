@@ -176,6 +176,17 @@ void MessagesViewTest::newMessageWhileOpen() {
     QTRY_VERIFY(!view->Busy());
     const auto* anna = Find(view, "17011111");
     QVERIFY(anna && anna->messages.size() == 1 && anna->messages[0].onPhone);
+
+    // In another view the frame's idle watch reads, archives and tells.
+    phone->Frame()->OnCommand(ui::ID_SHOW_SMS);
+    QVERIFY(Deliver(*phone, "deliver +4917011111 While you were away").starts_with("OK"));
+    QTRY_VERIFY_WITH_TIMEOUT(phone->Status().contains(QStringLiteral("New message from +4917011111 (archived)")),
+                             10000);
+    phone->Frame()->OnCommand(ui::ID_SHOW_MESSAGES);
+    view = phone->Current<CMessagesView>();
+    QTRY_VERIFY(view->ReadDone() && !view->Busy());
+    anna = Find(view, "17011111");
+    QVERIFY(anna && anna->messages.size() == 2);
 }
 
 void MessagesViewTest::longReplyGoesAsSeveralMessages() {
