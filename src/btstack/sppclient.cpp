@@ -95,6 +95,18 @@ SPP_CLIENT_RETURN_CODE CSppClient::CreateConnection(const BdAddr& address, const
     return SPP_CLIENT_SUCCESS;
 }
 
+namespace {
+
+// Ends a link: its COM name goes first, then the link. The port it had, for the notification.
+int16_t CloseLink(std::unique_ptr<btstack::SerialLink> link) {
+    const int16_t port = link->ComPort();
+    link->UnregisterComName();
+    link.reset();
+    return port;
+}
+
+} // namespace
+
 SPP_CLIENT_RETURN_CODE CSppClient::RemoveConnection() {
     std::unique_ptr<btstack::SerialLink> link;
     LinkInfo info;
@@ -113,9 +125,7 @@ SPP_CLIENT_RETURN_CODE CSppClient::RemoveConnection() {
     }
     // Dropped here rather than on the stack thread, so that a CreateConnection right after
     // this call finds the phone's serial service free again.
-    const int16_t port = link->ComPort();
-    link->UnregisterComName();
-    link.reset();
+    const int16_t port = CloseLink(std::move(link));
     m_queue->Post([this, info, port] { notify(info, port, SPP_STATE_DISCONNECTED); });
     return SPP_CLIENT_SUCCESS;
 }
@@ -134,10 +144,7 @@ void CSppClient::linkGone(uint64_t generation) {
             info = m_linkInfo;
             ++m_generation;
         }
-        const int16_t port = link->ComPort();
-        link->UnregisterComName();
-        link.reset();
-        notify(info, port, SPP_STATE_DISCONNECTED);
+        notify(info, CloseLink(std::move(link)), SPP_STATE_DISCONNECTED);
     });
 }
 

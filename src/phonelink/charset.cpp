@@ -81,16 +81,6 @@ std::string GsmToUtf8(std::string_view phone) {
 
 } // namespace
 
-const char* CharsetName(Charset charset) {
-    switch (charset) {
-    case Charset::Latin1: return "8859-1";
-    case Charset::Ira: return "IRA";
-    case Charset::Gsm: return "GSM";
-    case Charset::Ucs2: return "UCS2";
-    }
-    return "";
-}
-
 std::optional<std::string> ToPhoneText(std::string_view utf8, Charset charset) {
     auto text = DecodeUtf8(utf8);
     if (!text)

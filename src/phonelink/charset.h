@@ -11,7 +11,8 @@
 #include "textcodec/gsmalphabet.h"
 #include "textcodec/textcodec.h"
 
-enum class Charset { Latin1, Ira, Gsm, Ucs2 };
+using textcodec::Charset;
+using textcodec::CharsetName;
 
 // The link's callers (the SMS encoder, the SMS form's budget) use the shared codecs by these
 // names.
@@ -21,9 +22,6 @@ using textcodec::FromGsmSeptets;
 using textcodec::FromHex;
 using textcodec::ToGsmSeptets;
 using textcodec::ToHex;
-
-// The name AT+CSCS uses: "8859-1", "IRA", "GSM", "UCS2".
-const char* CharsetName(Charset charset);
 
 // UTF-8 to the phone's bytes; nullopt when the text is not valid UTF-8 or holds a character the
 // set cannot carry. UCS2 comes out as hexadecimal digits, four per character (characters above

@@ -99,16 +99,6 @@ bool IsValidMelodyText(const std::string& text) {
     return IsFamilyMelodyText(text) || IsOldMelodyText(text);
 }
 
-const char* CharsetName(Charset charset) {
-    switch (charset) {
-    case Charset::Latin1: return "8859-1";
-    case Charset::Ira: return "IRA";
-    case Charset::Gsm: return "GSM";
-    case Charset::Ucs2: return "UCS2";
-    }
-    return "8859-1";
-}
-
 bool ParseCharset(const std::string& name, Charset* out) {
     for (Charset c : {Charset::Latin1, Charset::Ira, Charset::Gsm, Charset::Ucs2})
         if (strcasecmp(name.c_str(), CharsetName(c)) == 0) {

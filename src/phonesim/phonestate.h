@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "textcodec/textcodec.h"
+
 namespace phonesim {
 
 struct PhonebookRecord {
@@ -101,9 +103,9 @@ struct NetworkStatus {
     bool operator==(const NetworkStatus&) const = default;
 };
 
-enum class Charset { Latin1, Ira, Gsm, Ucs2 };
-// The AT+CSCS name ("8859-1", "IRA", "GSM", "UCS2"); ParseCharset is case-insensitive.
-const char* CharsetName(Charset charset);
+// The AT+CSCS sets and their names are the shared ones; ParseCharset is case-insensitive.
+using textcodec::Charset;
+using textcodec::CharsetName;
 bool ParseCharset(const std::string& name, Charset* out);
 
 struct PhoneState {

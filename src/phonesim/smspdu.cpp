@@ -216,20 +216,38 @@ bool UnpackSeptets(const std::vector<uint8_t>& octets, size_t count, std::string
     return true;
 }
 
+namespace {
+
+// The PDU's bytes; empty or odd hexadecimal is refused with the reason.
+bool PduBytes(std::string_view hex, std::vector<uint8_t>* bytes, std::string* error) {
+    if (hex.empty())
+        return Fail(error, "empty PDU");
+    if (!HexToBytes(hex, bytes))
+        return Fail(error, "PDU is not an even number of hexadecimal digits");
+    return true;
+}
+
+// The service-centre part, then the rest as long as the command announced (-1: not announced).
+bool TakeServiceCentreOfAnnounced(Cursor& cur, int announcedTpduLength, std::string* number, int* type,
+                                  std::string* error) {
+    if (!TakeServiceCentre(cur, number, type, error))
+        return false;
+    if (announcedTpduLength >= 0 && static_cast<size_t>(announcedTpduLength) != cur.Left())
+        return Fail(error, "announced length does not match the PDU");
+    return true;
+}
+
+} // namespace
+
 bool DecodeSubmitPdu(std::string_view hex, int announcedTpduLength, SubmitPdu* pdu,
                      std::string* error) {
     std::vector<uint8_t> bytes;
-    if (hex.empty())
-        return Fail(error, "empty PDU");
-    if (!HexToBytes(hex, &bytes))
-        return Fail(error, "PDU is not an even number of hexadecimal digits");
+    if (!PduBytes(hex, &bytes, error))
+        return false;
     SubmitPdu out;
     Cursor cur(bytes);
-    if (!TakeServiceCentre(cur, &out.serviceCentre, &out.serviceCentreType, error))
+    if (!TakeServiceCentreOfAnnounced(cur, announcedTpduLength, &out.serviceCentre, &out.serviceCentreType, error))
         return false;
-    size_t tpduLength = cur.Left();
-    if (announcedTpduLength >= 0 && static_cast<size_t>(announcedTpduLength) != tpduLength)
-        return Fail(error, "announced length does not match the PDU");
 
     uint8_t first, mr, pid, dcs;
     if (!cur.Take(&first) || !cur.Take(&mr))
@@ -259,16 +277,12 @@ bool DecodeSubmitPdu(std::string_view hex, int announcedTpduLength, SubmitPdu* p
 
 bool DecodeDeliverPdu(std::string_view hex, int announcedTpduLength, DeliverPdu* pdu, std::string* error) {
     std::vector<uint8_t> bytes;
-    if (hex.empty())
-        return Fail(error, "empty PDU");
-    if (!HexToBytes(hex, &bytes))
-        return Fail(error, "PDU is not an even number of hexadecimal digits");
+    if (!PduBytes(hex, &bytes, error))
+        return false;
     DeliverPdu out;
     Cursor cur(bytes);
-    if (!TakeServiceCentre(cur, &out.serviceCentre, &out.serviceCentreType, error))
+    if (!TakeServiceCentreOfAnnounced(cur, announcedTpduLength, &out.serviceCentre, &out.serviceCentreType, error))
         return false;
-    if (announcedTpduLength >= 0 && static_cast<size_t>(announcedTpduLength) != cur.Left())
-        return Fail(error, "announced length does not match the PDU");
     uint8_t first, pid, dcs;
     if (!cur.Take(&first))
         return Fail(error, "PDU too short");

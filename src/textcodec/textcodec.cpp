@@ -90,6 +90,16 @@ std::optional<std::string> Utf8ToLatin1(std::string_view utf8) {
     return out;
 }
 
+const char* CharsetName(Charset charset) {
+    switch (charset) {
+    case Charset::Latin1: return "8859-1";
+    case Charset::Ira: return "IRA";
+    case Charset::Gsm: return "GSM";
+    case Charset::Ucs2: return "UCS2";
+    }
+    return "8859-1";
+}
+
 std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
     auto text = DecodeUtf8(utf8);
     if (!text)

@@ -19,6 +19,11 @@ std::string Latin1ToUtf8(std::string_view latin1);
 // nullopt when the text is not valid UTF-8 or holds a character above U+00FF.
 std::optional<std::string> Utf8ToLatin1(std::string_view utf8);
 
+// ---- the character sets AT+CSCS selects --------------------------------------------------
+enum class Charset { Latin1, Ira, Gsm, Ucs2 };
+// Their names there: "8859-1", "IRA", "GSM", "UCS2".
+const char* CharsetName(Charset charset);
+
 // ---- UTF-16 / UCS2 -------------------------------------------------------------------------
 // Characters above U+FFFF become surrogate pairs.
 std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);

@@ -390,19 +390,15 @@ void CMainFrame::runFrameCommand(int commandId) {
         break;
     }
     case ui::ID_SHOW_SMS:
+    case ui::ID_SHOW_MESSAGES: {
+        const int viewId = commandId == ui::ID_SHOW_SMS ? ui::VIEW_SMS : ui::VIEW_MESSAGES;
         if (!connected())
             break;
         EnsurePhoneLink();
-        if (m_currentViewId != ui::VIEW_SMS)
-            SwitchView(ui::VIEW_SMS);
+        if (m_currentViewId != viewId)
+            SwitchView(viewId);
         break;
-    case ui::ID_SHOW_MESSAGES:
-        if (!connected())
-            break;
-        EnsurePhoneLink();
-        if (m_currentViewId != ui::VIEW_MESSAGES)
-            SwitchView(ui::VIEW_MESSAGES);
-        break;
+    }
     case ui::ID_WEB_LINK:
         QDesktopServices::openUrl(QUrl(WebAddress()));
         break;
