@@ -228,8 +228,8 @@ bool PduBytes(std::string_view hex, std::vector<uint8_t>* bytes, std::string* er
 }
 
 // The service-centre part, then the rest as long as the command announced (-1: not announced).
-bool TakeServiceCentreOfAnnounced(Cursor& cur, int announcedTpduLength, std::string* number, int* type,
-                                  std::string* error) {
+bool TakeServiceCentreOfAnnounced(Cursor& cur, int announcedTpduLength, std::string* number,
+                                  int* type, std::string* error) {
     if (!TakeServiceCentre(cur, number, type, error))
         return false;
     if (announcedTpduLength >= 0 && static_cast<size_t>(announcedTpduLength) != cur.Left())
@@ -246,7 +246,8 @@ bool DecodeSubmitPdu(std::string_view hex, int announcedTpduLength, SubmitPdu* p
         return false;
     SubmitPdu out;
     Cursor cur(bytes);
-    if (!TakeServiceCentreOfAnnounced(cur, announcedTpduLength, &out.serviceCentre, &out.serviceCentreType, error))
+    if (!TakeServiceCentreOfAnnounced(cur, announcedTpduLength, &out.serviceCentre,
+                                      &out.serviceCentreType, error))
         return false;
 
     uint8_t first, mr, pid, dcs;
@@ -281,7 +282,8 @@ bool DecodeDeliverPdu(std::string_view hex, int announcedTpduLength, DeliverPdu*
         return false;
     DeliverPdu out;
     Cursor cur(bytes);
-    if (!TakeServiceCentreOfAnnounced(cur, announcedTpduLength, &out.serviceCentre, &out.serviceCentreType, error))
+    if (!TakeServiceCentreOfAnnounced(cur, announcedTpduLength, &out.serviceCentre,
+                                      &out.serviceCentreType, error))
         return false;
     uint8_t first, pid, dcs;
     if (!cur.Take(&first))
