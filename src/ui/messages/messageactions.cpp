@@ -33,6 +33,8 @@ bool UsesLink(int commandId) {
     case ui::ID_FILE_IMPORT_CONTACTS:
     case ui::ID_FILE_BACKUP_PHONE:
     case ui::ID_FILE_RESTORE_BACKUP:
+    case ui::ID_FILE_COPY_SIM_TO_PHONE:
+    case ui::ID_FILE_COPY_PHONE_TO_SIM:
         return true;
     default:
         return false;
